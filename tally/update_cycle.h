@@ -1,0 +1,16 @@
+#pragma once
+// The update cycle shared by the window and the headless tool: ShowCounts, CalcTotals, report.
+
+#include <QStringList>
+
+#include "count_store.h"
+#include "field_access.h"
+#include "report.h"
+
+namespace dorvex {
+
+// Runs ShowCounts and CalcTotals on `fields`, then returns the report lines.
+QStringList RunUpdateCycle(const CountStore& store, FieldAccess& fields, const QDateTime& loginTime,
+                           ReportOptions options, const QLocale& locale = QLocale::system());
+
+}  // namespace dorvex

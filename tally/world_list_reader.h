@@ -1,0 +1,32 @@
+#pragma once
+// The world list reader: recognises a world list reply in one TCP payload and stores its counts.
+
+#include <cstdint>
+#include <functional>
+
+#include "count_store.h"
+#include "login_time.h"
+
+namespace dorvex {
+
+inline constexpr std::uint16_t kWorldListReplyA = 3539;   // bytes D3 0D
+inline constexpr std::uint16_t kWorldListReplyB = 55101;  // bytes 3D D7
+inline constexpr int kWorldRecordSize = 32;
+inline constexpr int kWorkingCopySize = 1024;  // 32 records; longer payloads are read this far
+
+class WorldListReader {
+ public:
+  // `updateAll` runs the update cycle once per reply; `loginTime` is stamped after every payload.
+  WorldListReader(CountStore& store, LoginTime& loginTime, std::function<void()> updateAll);
+
+  // Handles one payload of `length` bytes; true when it was a world list reply.
+  // Never reads past `length` bytes of `data`. A null or empty payload only stamps the time.
+  bool Read(const std::uint8_t* data, std::int64_t length);
+
+ private:
+  CountStore& store_;
+  LoginTime& loginTime_;
+  std::function<void()> updateAll_;
+};
+
+}  // namespace dorvex
