@@ -6,6 +6,9 @@
 
 namespace dorvex {
 
+// Control names compare equal when they differ at most in the letter case of A to Z.
+bool SameControlName(QStringView a, QStringView b);
+
 class FieldAccess {
  public:
   using Handle = int;

@@ -22,6 +22,8 @@ class MemoryFieldSet : public FieldAccess {
   void ClearAll();
 
  private:
+  bool IsField(Handle field) const;
+
   struct Field {
     QString name;
     QString text;

@@ -24,7 +24,7 @@ void ShowCounts(const CountStore& store, FieldAccess& fields);
 // Recomputes all ten totals from the count fields.
 Totals CalcTotals(const FieldAccess& fields);
 
-// Adds the count of `countText` to each of `totals` when it is above 0.
+// Adds the count of `countText` to each of `totals` when it is above 0; null entries are skipped.
 void AddCount(QStringView countText, std::initializer_list<std::int64_t*> totals);
 
 }  // namespace dorvex

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "count_store.h"
+#include "cp932_text.h"
 #include "login_time.h"
 
 namespace dorvex {
@@ -14,19 +15,26 @@ inline constexpr std::uint16_t kWorldListReplyB = 55101;  // bytes 3D D7
 inline constexpr int kWorldRecordSize = 32;
 inline constexpr int kWorkingCopySize = 1024;  // 32 records; longer payloads are read this far
 
+// True for the two leading values (little-endian, first two bytes) that mark a world list reply.
+bool IsWorldListReply(std::uint16_t leadingValue);
+
 class WorldListReader {
  public:
   // `updateAll` runs the update cycle once per reply; `loginTime` is stamped after every payload.
   WorldListReader(CountStore& store, LoginTime& loginTime, std::function<void()> updateAll);
 
   // Handles one payload of `length` bytes; true when it was a world list reply.
-  // Never reads past `length` bytes of `data`. A null or empty payload only stamps the time.
+  // Never reads past `length` bytes of `data`. A null or empty payload only stamps the time, and
+  // so does a single byte (its leading value cannot be read whole). Names are code page 932 text.
   bool Read(const std::uint8_t* data, std::int64_t length);
 
  private:
+  void StoreRecord(const std::uint8_t* record);
+
   CountStore& store_;
   LoginTime& loginTime_;
   std::function<void()> updateAll_;
+  Cp932Decoder nameDecoder_;
 };
 
 }  // namespace dorvex

@@ -1,13 +1,14 @@
 #pragma once
 // The fixed table of worlds: names, count fields, world groups, generations and report labels.
 
+#include <QString>
 #include <span>
 #include <string_view>
 
 namespace dorvex {
 
-inline constexpr int kPvpGroup = 0;     // urdr's group: no group total of its own
-inline constexpr int kNoGeneration = 0; // worlds outside every generation total
+inline constexpr int kPvpGroup = 0;      // urdr's group: no group total of its own
+inline constexpr int kNoGeneration = 0;  // worlds outside every generation total
 
 struct World {
   std::string_view name;         // as the label beside the count field shows it
@@ -25,5 +26,10 @@ inline constexpr std::string_view kTempServerNameField = "edtTempServerName";
 inline constexpr std::string_view kTempServerQtyField = "edtTempServerQty";
 inline constexpr int kTempServerGroup = 1;
 inline constexpr int kTempServerRowIndex = 5;  // its row within group 1
+
+// The table's UTF-8 texts as QString.
+inline QString ToQString(std::string_view utf8) {
+  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 }  // namespace dorvex

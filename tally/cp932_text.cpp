@@ -1,0 +1,55 @@
+#include "cp932_text.h"
+
+#include <algorithm>
+
+namespace dorvex {
+
+namespace {
+
+bool IsLeadByte(std::uint8_t b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(std::uint8_t b) {
+  return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+}  // namespace
+
+Cp932Decoder::Cp932Decoder() : decoder_("CP932", QStringConverter::Flag::Stateless) {}
+
+QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
+  if (length == 0) return QString();
+  const auto* chars = reinterpret_cast<const char*>(bytes);
+  const auto size = static_cast<qsizetype>(length);
+  if (std::all_of(bytes, bytes + length, [](std::uint8_t b) { return b < 0x80; })) {
+    return QString::fromLatin1(chars, size);
+  }
+  if (decoder_.isValid()) {
+    decoder_.resetState();
+    QString whole = decoder_.decode(QByteArrayView(chars, size));
+    if (!decoder_.hasError()) return whole;
+  }
+  // Something in it does not decode: walk it character by character so that only the broken
+  // parts turn into replacement characters.
+  QString text;
+  for (std::size_t pos = 0; pos < length;) {
+    const std::size_t unit =
+        IsLeadByte(bytes[pos]) && pos + 1 < length && IsTrailByte(bytes[pos + 1]) ? 2 : 1;
+    text += DecodeUnit(bytes + pos, unit);
+    pos += unit;
+  }
+  return text;
+}
+
+QString Cp932Decoder::DecodeUnit(const std::uint8_t* bytes, std::size_t length) {
+  if (length == 1 && bytes[0] < 0x80) return QString(QChar(bytes[0]));
+  if (length == 1 && IsLeadByte(bytes[0])) return QString(QChar::ReplacementCharacter);
+  if (!decoder_.isValid()) return QString(QChar::ReplacementCharacter);
+  decoder_.resetState();
+  const QString unit = decoder_.decode(
+      QByteArrayView(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length)));
+  if (decoder_.hasError() || unit.isEmpty()) return QString(QChar::ReplacementCharacter);
+  return unit;
+}
+
+}  // namespace dorvex

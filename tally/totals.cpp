@@ -1,0 +1,46 @@
+#include "totals.h"
+
+#include "count_text.h"
+#include "world_table.h"
+
+namespace dorvex {
+
+void ShowCounts(const CountStore& store, FieldAccess& fields) {
+  const FieldAccess::Handle tempName = fields.FindField(ToQString(kTempServerNameField));
+  const FieldAccess::Handle tempQty = fields.FindField(ToQString(kTempServerQtyField));
+  for (int i = 0; i < store.Count(); ++i) {
+    const QString controlName = QStringLiteral("edt") + store.Name(i) + QStringLiteral("Qty");
+    const FieldAccess::Handle field = fields.FindField(controlName);
+    if (field != FieldAccess::kNoField) {
+      fields.SetFieldText(field, store.CountText(i));
+    } else {
+      if (tempName != FieldAccess::kNoField) fields.SetFieldText(tempName, store.Name(i));
+      if (tempQty != FieldAccess::kNoField) fields.SetFieldText(tempQty, store.CountText(i));
+    }
+  }
+}
+
+Totals CalcTotals(const FieldAccess& fields) {
+  Totals totals;
+  for (const World& world : WorldTable()) {
+    std::int64_t* group = world.group == kPvpGroup ? nullptr : &totals.group.at(world.group - 1);
+    std::int64_t* generation =
+        world.generation == kNoGeneration ? nullptr : &totals.generation.at(world.generation - 1);
+    AddCount(fields.TextOf(ToQString(world.fieldName)), {group, generation, &totals.grand});
+  }
+  if (!fields.TextOf(ToQString(kTempServerNameField)).isEmpty()) {
+    AddCount(fields.TextOf(ToQString(kTempServerQtyField)),
+             {&totals.group.at(kTempServerGroup - 1), &totals.grand});
+  }
+  return totals;
+}
+
+void AddCount(QStringView countText, std::initializer_list<std::int64_t*> totals) {
+  const std::int32_t count = CountOf(countText);
+  if (count <= 0) return;
+  for (std::int64_t* total : totals) {
+    if (total != nullptr) *total += count;
+  }
+}
+
+}  // namespace dorvex

@@ -1,0 +1,14 @@
+#include "update_cycle.h"
+
+#include "totals.h"
+
+namespace dorvex {
+
+QStringList RunUpdateCycle(const CountStore& store, FieldAccess& fields, const QDateTime& loginTime,
+                           ReportOptions options, const QLocale& locale) {
+  ShowCounts(store, fields);
+  const Totals totals = CalcTotals(fields);
+  return BuildResultString(fields, totals, loginTime, options, locale);
+}
+
+}  // namespace dorvex

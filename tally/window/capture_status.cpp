@@ -1,0 +1,29 @@
+#include "capture_status.h"
+
+namespace dorvex {
+
+bool IsPermissionError(const QString& error) {
+  return error.contains(QLatin1String("permission"), Qt::CaseInsensitive) ||
+         error.contains(QLatin1String("Operation not permitted"), Qt::CaseInsensitive);
+}
+
+QString CaptureStatusText(const CaptureState& state) {
+  if (state.active) {
+    return QStringLiteral("Capturing on %1 (filter: %2)").arg(state.adapterLabel, state.filter);
+  }
+  if (state.wantedIndex < 0) return QStringLiteral("No adapter selected");
+
+  QString reason = state.lastError.trimmed();
+  if (reason.isEmpty()) reason = QStringLiteral("the capture is closed");
+  if (IsPermissionError(reason)) {
+    return QStringLiteral("Not capturing: no capture rights, %1 (%2)")
+        .arg(QLatin1String(kCaptureRightsHint), reason);
+  }
+  return QStringLiteral("Not capturing: %1").arg(reason);
+}
+
+QString AdapterLabel(const QString& name, const QString& description) {
+  return description.isEmpty() ? name : description;
+}
+
+}  // namespace dorvex

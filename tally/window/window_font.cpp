@@ -1,0 +1,32 @@
+#include "window_font.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QStringList>
+
+namespace dorvex {
+
+QString FormFontFamily() {
+  // The form's own font under its Japanese and its English name, then common Japanese fonts of
+  // Linux desktops.
+  static const QStringList kPreferred = {
+      QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+      QStringLiteral("VL PGothic"),       QStringLiteral("TakaoPGothic"),
+  };
+  const QStringList installed = QFontDatabase::families();
+  for (const QString& family : kPreferred) {
+    if (installed.contains(family, Qt::CaseInsensitive)) return family;
+  }
+  const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
+  if (!japanese.isEmpty()) return japanese.first();
+  return QGuiApplication::font().family();
+}
+
+QFont FormFont(int pixelSize) {
+  QFont font(FormFontFamily());
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+}  // namespace dorvex

@@ -1,0 +1,44 @@
+#include "world_table.h"
+
+#include <array>
+
+namespace dorvex {
+
+namespace {
+
+// Labels hold U+3000 (ideographic space) and U+0020 spaces and full stops exactly as the report
+// prints them.
+constexpr std::array<World, 24> kWorlds{{
+    {"verdandi", "edtVerdandiQty", 1, kNoGeneration, "【verdandi】"},
+    {"magni", "edtMagniQty", 1, 5, "【　magni .】"},
+    {"surt", "edtSurtQty", 1, 5, "【　surt　..】"},
+    {"forsety", "edtForsetyQty", 1, 5, "【..forsety.】"},
+    {"garm", "edtGarmQty", 1, 5, "【　garm ..】"},
+    {"tyr", "edtTyrQty", 2, 4, "【　tyr　　.】"},
+    {"idun", "edtIdunQty", 2, 4, "【　idun　 .】"},
+    {"eir", "edtEirQty", 2, 4, "【　eir　　..】"},
+    {"freya", "edtFreyaQty", 2, 3, "【　freya　】"},
+    {"baldur", "edtBaldurQty", 2, 2, "【 baldur　】"},
+    {"chaos", "edtChaosQty", 2, 1, "【　chaos..】"},
+    {"thor", "edtThorQty", 3, 3, "【　thor　..】"},
+    {"bijou", "edtBijouQty", 3, 3, "【　bijou　.】"},
+    {"ses", "edtSesQty", 3, 4, "【　ses　　】"},
+    {"sara", "edtSaraQty", 3, 2, "【　sara　 】"},
+    {"fenrir", "edtFenrirQty", 3, 1, "【 fenrir　 】"},
+    {"loki", "edtLokiQty", 3, 1, "【　loki　　.】"},
+    {"lydia", "edtLydiaQty", 4, 2, "【　lydia　 】"},
+    {"tiamet", "edtTiametQty", 4, 4, "【　tiamet.】"},
+    {"lisa", "edtLisaQty", 4, 4, "【　lisa　　.】"},
+    {"odin", "edtOdinQty", 4, 3, "【　odin　 .】"},
+    {"heimdal", "edtHeimdalQty", 4, 4, "【.heimdal.】"},
+    {"iris", "edtIrisQty", 4, 1, "【　iris　　 】"},
+    {"urdr", "edtUrdrQty", kPvpGroup, kNoGeneration, "【　urdr　　 】"},
+}};
+
+}  // namespace
+
+std::span<const World> WorldTable() {
+  return kWorlds;
+}
+
+}  // namespace dorvex
