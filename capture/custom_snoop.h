@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -88,8 +89,11 @@ class TCustomSnoop : public QObject {
 
  protected:
   // Called once per packet read, on the main thread when ThreadSafe, else on the capture thread.
-  // A descendant's destructor must Close first, so that no packet reaches a half-destroyed object.
   virtual void ProcessPacket() = 0;
+
+  // For a descendant's destructor: stops the capture thread (closing the capture as Close does)
+  // so that no packet reaches a half-destroyed object.
+  void EndCaptureBeforeDestruction();
 
   // The packet being handed on; valid only during ProcessPacket.
   PPCAP_PKTHDR CurrentPacketHeader() const { return currentPacketHeader_; }
@@ -102,13 +106,14 @@ class TCustomSnoop : public QObject {
  private:
   friend class TSnoopThread;
 
+  // Runs ProcessPacket, unless the component is being destroyed (its descendant part is gone).
+  void DeliverPacket();
   void EnumerateAdapters(QStringList& list, bool descriptions);
   void OpenAdapter(const QByteArray& source, const pcap_if_t& adapter);
   bool ApplyFilter(const pcap_if_t& adapter);
   void StartThread();
   void ThreadTerminate();
   void StopThread();
-  void FreeEndedThread();
   void CloseHandle();
   void Notify(const QString& text) const;
   void SelectAdapter(int index);
@@ -128,7 +133,9 @@ class TCustomSnoop : public QObject {
   QString lastError_;
   TMessageNotifier notifier_;
 
-  std::unique_ptr<TSnoopThread> thread_;
+  std::unique_ptr<TSnoopThread> thread_;  // running, or ended and not yet freed
+  std::uint64_t threadGeneration_ = 0;    // tells a stale wake-up from one of thread_
+  std::atomic<bool> destroying_{false};
   pcap_t* handle_ = nullptr;
   int linkType_ = -1;
   PPCAP_PKTHDR currentPacketHeader_ = nullptr;

@@ -1,0 +1,262 @@
+#include "custom_snoop.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QtDebug>
+#include <cstring>
+
+#include "snoop_thread.h"
+
+namespace dorvex {
+
+namespace {
+
+// Wakes the main thread for the capture thread of one generation.
+class WakeEvent : public QEvent {
+ public:
+  explicit WakeEvent(std::uint64_t generation) : QEvent(Type()), generation(generation) {}
+  static QEvent::Type Type() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+  }
+  const std::uint64_t generation;
+};
+
+struct FreeAllDevs {
+  void operator()(pcap_if_t* devices) const { pcap_freealldevs(devices); }
+};
+using AdapterEnumeration = std::unique_ptr<pcap_if_t, FreeAllDevs>;
+
+QString ErrorBufferText(const char (&errorBuffer)[PCAP_ERRBUF_SIZE]) {
+  return QString::fromLocal8Bit(errorBuffer, qstrnlen(errorBuffer, PCAP_ERRBUF_SIZE));
+}
+
+// pcap_activate's failure: the handle's own text where it has one, else the status's text.
+QString ActivationError(pcap_t* handle, int status) {
+  const char* text = pcap_geterr(handle);
+  if (text && *text) return QString::fromLocal8Bit(text);
+  return QString::fromLocal8Bit(pcap_statustostr(status));
+}
+
+// The IPv4 netmask of the adapter's first address, as stored (network order).
+bpf_u_int32 NetmaskOf(const pcap_if_t& adapter) {
+  const pcap_addr_t* first = adapter.addresses;
+  if (!first || !first->netmask || first->netmask->sa_family != AF_INET) {
+    return PCAP_NETMASK_UNKNOWN;
+  }
+  sockaddr_in netmask;
+  std::memcpy(&netmask, first->netmask, sizeof netmask);
+  return netmask.sin_addr.s_addr;
+}
+
+}  // namespace
+
+TCustomSnoop::TCustomSnoop(QObject* owner, TMessageNotifier notifier)
+    : QObject(owner), notifier_(std::move(notifier)) {
+  adapterNames_.reserve(10);
+  adapterDescriptions_.reserve(10);
+  EnumerateAdapters(adapterNames_, false);
+  EnumerateAdapters(adapterDescriptions_, true);
+  if (!lastError_.isEmpty()) Notify(lastError_);
+  lastError_.clear();
+}
+
+TCustomSnoop::~TCustomSnoop() {
+  EndCaptureBeforeDestruction();
+  Close();
+  CloseHandle();  // left open by Close when it found no thread to stop
+}
+
+void TCustomSnoop::EnumerateAdapters(QStringList& list, bool descriptions) {
+  pcap_if_t* devices = nullptr;
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  if (pcap_findalldevs(&devices, errorBuffer) != 0) {
+    lastError_ = ErrorBufferText(errorBuffer);
+    return;
+  }
+  const AdapterEnumeration enumeration(devices);
+  for (const pcap_if_t* device = devices; device; device = device->next) {
+    const char* text = descriptions ? device->description : device->name;
+    list.append(text ? QString::fromLocal8Bit(text) : QString());
+  }
+  lastError_.clear();
+}
+
+void TCustomSnoop::SelectAdapter(int index) {
+  if (index >= 0 && index < adapterNames_.size()) {
+    adapterIndex_ = index;
+    adapterName_ = adapterNames_.at(index);
+    adapterDescription_ = adapterDescriptions_.value(index);
+  } else {
+    adapterIndex_ = -1;
+    adapterName_.clear();
+    adapterDescription_.clear();
+  }
+}
+
+void TCustomSnoop::SetAdapterIndex(int value) {
+  if (value != adapterIndex_) SelectAdapter(value);
+}
+
+void TCustomSnoop::SetAdapterName(const QString& value) {
+  if (value != adapterName_) SelectAdapter(adapterNames_.indexOf(value));
+}
+
+void TCustomSnoop::SetAdapterDescription(const QString& value) {
+  if (value != adapterDescription_) SelectAdapter(adapterDescriptions_.indexOf(value));
+}
+
+void TCustomSnoop::SetMessageNotifier(TMessageNotifier notifier) {
+  notifier_ = std::move(notifier);
+}
+
+void TCustomSnoop::Notify(const QString& text) const {
+  if (notifier_) {
+    notifier_(text);
+  } else {
+    qWarning().noquote() << text;
+  }
+}
+
+void TCustomSnoop::Open() {
+  if (active_) {
+    lastError_ = QStringLiteral("Snoop Error: Already open");
+    return;
+  }
+  // A thread that ended by itself has run its termination event: free it now.
+  if (thread_) StopThread();
+
+  pcap_if_t* devices = nullptr;
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  if (pcap_findalldevs(&devices, errorBuffer) != 0) {
+    lastError_ = ErrorBufferText(errorBuffer);
+    return;
+  }
+  const AdapterEnumeration enumeration(devices);
+  const QByteArray source = adapterName_.toLocal8Bit();
+  const pcap_if_t* adapter = devices;
+  while (adapter && (source.isEmpty() || std::strcmp(adapter->name, source.constData()) != 0)) {
+    adapter = adapter->next;
+  }
+  if (!adapter) {
+    lastError_ = QStringLiteral("Snoop Error: Invalid AdapterName");
+    return;
+  }
+  OpenAdapter(source, *adapter);
+  if (active_ && captureEnabled_) StartThread();
+}
+
+void TCustomSnoop::OpenAdapter(const QByteArray& source, const pcap_if_t& adapter) {
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  pcap_t* handle = pcap_create(source.constData(), errorBuffer);
+  if (!handle) {
+    lastError_ = ErrorBufferText(errorBuffer);
+    return;
+  }
+  pcap_set_snaplen(handle, snapLen_);
+  pcap_set_promisc(handle, flags_ & 1);
+  pcap_set_timeout(handle, readTimeOut_);
+  // Hand each packet on at once instead of when the kernel buffer fills.
+  pcap_set_immediate_mode(handle, 1);
+  const int status = pcap_activate(handle);
+  if (status < 0) {  // above 0 is a warning: the handle works
+    lastError_ = ActivationError(handle, status);
+    pcap_close(handle);
+    return;
+  }
+  handle_ = handle;
+  linkType_ = pcap_datalink(handle);
+  if (ApplyFilter(adapter)) {
+    active_ = true;
+  } else {
+    CloseHandle();  // never used again
+  }
+}
+
+bool TCustomSnoop::ApplyFilter(const pcap_if_t& adapter) {
+  bpf_program program;
+  const QByteArray filter = filter_.toLocal8Bit();
+  if (pcap_compile(handle_, &program, filter.constData(), 1, NetmaskOf(adapter)) < 0) {
+    lastError_ = QString::fromLocal8Bit(pcap_geterr(handle_));
+    return false;
+  }
+  const int result = pcap_setfilter(handle_, &program);
+  pcap_freecode(&program);
+  if (result < 0) {
+    lastError_ = QString::fromLocal8Bit(pcap_geterr(handle_));
+    return false;
+  }
+  return true;
+}
+
+void TCustomSnoop::StartThread() {
+  const std::uint64_t generation = ++threadGeneration_;
+  thread_ = std::make_unique<TSnoopThread>(
+      this, [this, generation] { QCoreApplication::postEvent(this, new WakeEvent(generation)); });
+  TSnoopThread* thread = thread_.get();
+  thread->OnTerminate = [this, thread] {
+    if (thread->ReadFailed()) lastError_ = QStringLiteral("Snoop Error: pcap_next_ex return -1");
+    ThreadTerminate();
+  };
+  thread->Resume();
+}
+
+void TCustomSnoop::ThreadTerminate() {
+  active_ = false;
+  CloseHandle();
+}
+
+bool TCustomSnoop::event(QEvent* e) {
+  if (e->type() == WakeEvent::Type()) {
+    if (thread_ && static_cast<WakeEvent*>(e)->generation == threadGeneration_) {
+      thread_->ServeMainThread();
+    }
+    return true;
+  }
+  return QObject::event(e);
+}
+
+void TCustomSnoop::DeliverPacket() {
+  if (!destroying_) ProcessPacket();
+}
+
+void TCustomSnoop::Close() {
+  if (!active_) return;
+  if (captureEnabled_ && !thread_) {
+    lastError_ = QStringLiteral("Snoop Error: No thread to stop");
+    Notify(lastError_);
+    return;
+  }
+  active_ = false;
+  // A running thread is stopped before the handle closes, even if CaptureEnabled was switched
+  // off meanwhile.
+  if (thread_) {
+    StopThread();
+  } else {
+    CloseHandle();
+  }
+}
+
+void TCustomSnoop::EndCaptureBeforeDestruction() {
+  destroying_ = true;
+  if (!thread_) return;
+  active_ = false;
+  StopThread();
+}
+
+void TCustomSnoop::StopThread() {
+  thread_->Stop();  // runs the termination event, which closes the handle
+  thread_.reset();
+}
+
+void TCustomSnoop::CloseHandle() {
+  if (!handle_) return;
+  pcap_close(handle_);
+  handle_ = nullptr;
+  linkType_ = -1;
+}
+
+}  // namespace dorvex

@@ -1,0 +1,25 @@
+#include "frame_decoder.h"
+
+#include "header_helpers.h"
+#include "link_frame.h"
+
+namespace dorvex {
+
+std::optional<TCPSegment> DecodeTCPSegment(int linkType, const std::uint8_t* frame,
+                                           std::uint32_t captured) {
+  if (!frame) return std::nullopt;
+  const std::optional<NetworkLayer> network = LocateIPv4(linkType, frame, captured);
+  if (!network) return std::nullopt;
+
+  TCPSegment segment;
+  segment.EthernetHeader = network->ethernetHeader;
+  segment.IPHeader = network->ipHeader;
+  if (!GetTCPHeader(segment.IPHeader, network->captured, &segment.TCPHeader)) return std::nullopt;
+  if (!GetTCPData(segment.IPHeader, segment.TCPHeader, network->captured, &segment.TCPData,
+                  &segment.TCPDataLength)) {
+    return std::nullopt;
+  }
+  return segment;
+}
+
+}  // namespace dorvex
