@@ -1,0 +1,73 @@
+#include "ini_path.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <utility>
+
+namespace dorvex {
+namespace {
+
+bool EndsFolderName(QChar c) {
+  return c == u'/' || c == u'\\' || c == u':';
+}
+
+// Index of the character after the last "/", "\" or ":" (0 when there is none).
+qsizetype FileNameStart(QStringView path) {
+  for (qsizetype i = path.size(); i > 0; --i) {
+    if (EndsFolderName(path[i - 1])) return i;
+  }
+  return 0;
+}
+
+QString& ExecutablePathOverride() {
+  static QString path;
+  return path;
+}
+
+QString RunningExecutablePath() {
+  if (!ExecutablePathOverride().isEmpty()) return ExecutablePathOverride();
+  if (QCoreApplication::instance() != nullptr) return QCoreApplication::applicationFilePath();
+  return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
+bool CanCreateFilesIn(const QString& folder) {
+  const QFileInfo info(folder);
+  return info.isDir() && info.isWritable();
+}
+
+}  // namespace
+
+QString IniNameBeside(QStringView executablePath) {
+  const qsizetype nameStart = FileNameStart(executablePath);
+  const qsizetype dot = executablePath.lastIndexOf(u'.');
+  const qsizetype stemEnd = dot >= nameStart ? dot : executablePath.size();
+  return executablePath.first(stemEnd).toString() + QStringLiteral(".ini");
+}
+
+QString ResolveIniFileName(const IniLocationInputs& inputs) {
+  const QString beside = IniNameBeside(inputs.executablePath);
+  const qsizetype nameStart = FileNameStart(beside);
+  const QString folder =
+      nameStart == 0 ? QStringLiteral(".") : beside.first(nameStart > 1 ? nameStart - 1 : 1);
+  if (inputs.folderWritable && inputs.folderWritable(folder)) return beside;
+
+  const QString configHome = QDir::isAbsolutePath(inputs.xdgConfigHome)
+                                 ? inputs.xdgConfigHome
+                                 : inputs.homeFolder + QStringLiteral("/.config");
+  return QDir::cleanPath(configHome + QStringLiteral("/dorvex/") + beside.sliced(nameStart));
+}
+
+QString GetIniFileName() {
+  return ResolveIniFileName({RunningExecutablePath(), CanCreateFilesIn,
+                             qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath()});
+}
+
+ScopedExecutablePath::ScopedExecutablePath(QString executablePath)
+    : previous_(std::exchange(ExecutablePathOverride(), std::move(executablePath))) {}
+
+ScopedExecutablePath::~ScopedExecutablePath() {
+  ExecutablePathOverride() = previous_;
+}
+
+}  // namespace dorvex
