@@ -1,0 +1,53 @@
+#pragma once
+// Builds IPv4/TCP datagrams and wraps them in the link headers that the decoder understands.
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace dorvex::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// An IPv4/TCP datagram to build; the setters chain: DatagramSpec().Payload(10).IpOptions(1).
+struct DatagramSpec {
+  int ipOptionWords = 0;   // 32-bit words of IPv4 options
+  int tcpOptionWords = 0;  // 32-bit words of TCP options
+  Bytes payload;
+  std::uint8_t protocol = 6;
+  std::uint16_t flagsAndFragmentOffset = 0x4000;  // don't fragment
+  std::optional<int> headerLengthNibble;          // overrides the IPv4 header-length nibble
+  std::optional<int> dataOffsetNibble;            // overrides the TCP data offset nibble
+  std::optional<std::uint16_t> totalLength;       // overrides the IPv4 total length
+
+  DatagramSpec& IpOptions(int words) { return Set(ipOptionWords, words); }
+  DatagramSpec& TcpOptions(int words) { return Set(tcpOptionWords, words); }
+  DatagramSpec& Payload(Bytes bytes) { return Set(payload, std::move(bytes)); }
+  DatagramSpec& Protocol(std::uint8_t value) { return Set(protocol, value); }
+  DatagramSpec& Fragment(std::uint16_t value) { return Set(flagsAndFragmentOffset, value); }
+  DatagramSpec& HeaderLengthNibble(int value) { return Set(headerLengthNibble, value); }
+  DatagramSpec& DataOffsetNibble(int value) { return Set(dataOffsetNibble, value); }
+  DatagramSpec& TotalLength(std::uint16_t value) { return Set(totalLength, value); }
+
+ private:
+  template <typename Field, typename Value>
+  DatagramSpec& Set(Field& field, Value&& value) {
+    field = std::forward<Value>(value);
+    return *this;
+  }
+};
+
+Bytes BuildDatagram(const DatagramSpec& spec);
+Bytes Payload(int length);  // bytes 0, 1, 2, ... modulo 251
+
+Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType = 0x0800);
+Bytes WithLinuxCooked(const Bytes& datagram, std::uint16_t protocol = 0x0800);
+Bytes WithLinuxCookedV2(const Bytes& datagram, std::uint16_t protocol = 0x0800);
+Bytes WithLoopbackFamily(const Bytes& datagram, std::uint32_t family, bool bigEndian);
+Bytes Concat(Bytes a, const Bytes& b);
+
+// A world list reply: leading value 3539 and one 32-byte record per (name, count).
+Bytes WorldListReply(const std::vector<std::pair<const char*, std::uint16_t>>& worlds);
+
+}  // namespace dorvex::test
