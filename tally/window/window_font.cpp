@@ -10,7 +10,7 @@ QString FormFontFamily() {
   // The form's own font under its Japanese and its English name, then common Japanese fonts of
   // Linux desktops.
   static const QStringList kPreferred = {
-      QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+      QStringLiteral("ＭＳ Ｐゴシック"),  QStringLiteral("MS PGothic"),
       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
       QStringLiteral("VL PGothic"),       QStringLiteral("TakaoPGothic"),
   };

@@ -1,0 +1,286 @@
+#include "main_window.h"
+
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include "app_settings.h"
+#include "capture_status.h"
+#include "form_placement.h"
+#include "ini_file.h"
+#include "ini_path.h"
+#include "report.h"
+#include "snoop_tcp_data.h"
+#include "ui_main_window.h"
+#include "update_cycle.h"
+#include "widget_fields.h"
+#include "window_font.h"
+#include "world_list_reader.h"
+
+using namespace dorvex;
+
+TfrmDVmain* frmDVmain = nullptr;
+
+namespace {
+const QString kTitle = QStringLiteral("Dorvex");
+const QString kCaptureFilter = QStringLiteral("tcp port 6900");
+constexpr int kFormFontPixels = 12;
+constexpr int kUnitFontPixels = 11;
+constexpr int kCaptureWatchMs = 500;
+}  // namespace
+
+TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TfrmDVmain>()) {
+  ui->setupUi(this);
+  setFont(FormFont(kFormFontPixels));
+  for (QLabel* label : findChildren<QLabel*>()) {
+    if (label->objectName().startsWith(QLatin1String("lblUnit"))) {
+      label->setFont(FormFont(kUnitFontPixels));
+    }
+  }
+  ui->lblStatus->setTextFormat(Qt::PlainText);
+  move(353, 107);
+
+  fields_ = std::make_unique<WidgetFieldSet>(*this);
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+  for (QPushButton* button : {ui->btnClear, ui->btnCopyToClicpbord, ui->btnExit}) {
+    connect(button, &QPushButton::clicked, this, [this, button] { ButtonCommonClick(button); });
+  }
+  for (QCheckBox* box : {ui->chkExpand, ui->chkCompatible}) {
+    connect(box, &QCheckBox::toggled, this, [this, box] { CheckCommonClick(box); });
+  }
+  connect(ui->cboAdapter, &QComboBox::activated, this, [this] { cboAdapterChange(); });
+  captureWatch_.setInterval(kCaptureWatchMs);
+  connect(&captureWatch_, &QTimer::timeout, this, [this] { WatchCapture(); });
+
+  FormCreate();
+}
+
+TfrmDVmain::~TfrmDVmain() {
+  // Focus changes while the children go away are no exits from a field.
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->removeEventFilter(this);
+  FormDestroy();
+}
+
+void TfrmDVmain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shown_) {
+    shown_ = true;
+    FormShow();
+  }
+}
+
+void TfrmDVmain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  QWidget::closeEvent(event);
+}
+
+bool TfrmDVmain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut && !redirectingFocus_) {
+    // Another window becoming active or a popup (the edit's context menu) does not leave the field.
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+      EditCommonExit(watched);
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+// ---- Handlers -------------------------------------------------------------------------------
+
+void TfrmDVmain::SnoopTCPDataCaptureTCPData(QObject* /*Sender*/, PPCAP_PKTHDR /*PacketHeader*/,
+                                            PETHERNET_HDR /*EthernetHeader*/, PIP_HDR /*IPHeader*/,
+                                            PTCP_HDR /*TCPHeader*/, const std::uint8_t* TCPData,
+                                            std::int32_t TCPDataLength) {
+  reader_->Read(TCPData, TCPDataLength);
+}
+
+void TfrmDVmain::FormCreate() {
+  SnoopTCPData = std::make_unique<TSnoopTCPData>(
+      nullptr, [this](const QString& text) { ShowPlainMessage(text); });
+  SnoopTCPData->SetFilter(kCaptureFilter);
+  SnoopTCPData->setObjectName(QStringLiteral("SnoopTCPData"));
+  SnoopTCPData->OnCaptureTCPData = [this](QObject* Sender, PPCAP_PKTHDR PacketHeader,
+                                          PETHERNET_HDR EthernetHeader, PIP_HDR IPHeader,
+                                          PTCP_HDR TCPHeader, const std::uint8_t* TCPData,
+                                          std::int32_t TCPDataLength) {
+    SnoopTCPDataCaptureTCPData(Sender, PacketHeader, EthernetHeader, IPHeader, TCPHeader, TCPData,
+                               TCPDataLength);
+  };
+  countStore_ = std::make_unique<CountStore>();
+  reader_ = std::make_unique<WorldListReader>(*countStore_, loginTime_, [this] { UpdateAll(); });
+}
+
+void TfrmDVmain::FormDestroy() {
+  captureWatch_.stop();
+  // Packets still handed over while the component closes must not reach a half-destroyed window.
+  SnoopTCPData->OnCaptureTCPData = nullptr;
+  reader_.reset();
+  countStore_.reset();
+  SnoopTCPData.reset();
+}
+
+void TfrmDVmain::FormShow() {
+  ClearAll();
+  FillAdapterList();
+  LoadSettings();
+  ApplyAdapter();
+}
+
+void TfrmDVmain::FormClose() {
+  if (SnoopTCPData->Active()) SnoopTCPData->Close();
+  ShowCaptureStatus();
+  try {
+    SaveSettings();
+  } catch (const EIniFileException& error) {
+    // Reported, and the window still closes: a settings file that cannot be written must not keep
+    // the user from quitting.
+    ShowError(error.Message() + QLatin1Char('.'));
+  }
+}
+
+void TfrmDVmain::cboAdapterChange() {
+  wantedAdapterIndex_ = ui->cboAdapter->currentIndex();
+  ApplyAdapter();
+}
+
+void TfrmDVmain::ButtonCommonClick(QObject* Sender) {
+  if (Sender == ui->btnClear) {
+    ClearAll();
+  } else if (Sender == ui->btnCopyToClicpbord) {
+    CopyResult();
+  } else if (Sender == ui->btnExit) {
+    close();
+  }
+}
+
+void TfrmDVmain::EditCommonExit(QObject* Sender) {
+  loginTime_.Stamp();
+  if (Sender == ui->edtTempServerName) {
+    if (ui->edtTempServerName->text().isEmpty()) {
+      // Past the count field of an unnamed row, to the first field of WorldGroup 2.
+      redirectingFocus_ = true;
+      ui->edtTyrQty->setFocus(Qt::TabFocusReason);
+      redirectingFocus_ = false;
+    }
+    return;
+  }
+  UpdateAll();
+}
+
+void TfrmDVmain::CheckCommonClick(QObject* /*Sender*/) {
+  UpdateAll();
+}
+
+// ---- Operations -----------------------------------------------------------------------------
+
+void TfrmDVmain::UpdateAll() {
+  const ReportOptions options{ui->chkExpand->isChecked(), ui->chkCompatible->isChecked()};
+  const QStringList lines = RunUpdateCycle(*countStore_, *fields_, loginTime_.Value(), options);
+  QString text;
+  for (const QString& line : lines) text += line + QLatin1Char('\n');
+  ui->memResultString->setPlainText(text);
+}
+
+void TfrmDVmain::ClearAll() {
+  loginTime_.Stamp();
+  for (QWidget* component : findChildren<QWidget*>()) {
+    const QString name = component->objectName();
+    if (name.endsWith(QLatin1String("Qty")) || name == QLatin1String("edtTempServerName")) {
+      if (auto* edit = qobject_cast<QLineEdit*>(component)) edit->clear();
+    } else if (name == QLatin1String("memResultString")) {
+      if (auto* memo = qobject_cast<QPlainTextEdit*>(component)) memo->clear();
+    }
+  }
+  ui->edtVerdandiQty->setFocus();
+}
+
+void TfrmDVmain::CopyResult() {
+  ui->memResultString->selectAll();
+  QString text = ui->memResultString->textCursor().selectedText();
+  if (text.isEmpty()) return;
+  // The memo separates its lines with paragraph separators; the clipboard gets CR LF.
+  text.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
+  text.replace(QChar::LineSeparator, QLatin1String("\r\n"));
+  QGuiApplication::clipboard()->setText(text);
+}
+
+void TfrmDVmain::ApplyAdapter() {
+  if (SnoopTCPData->AdapterIndex() != wantedAdapterIndex_) {
+    if (SnoopTCPData->Active()) SnoopTCPData->Close();
+    SnoopTCPData->SetAdapterIndex(wantedAdapterIndex_);
+    SnoopTCPData->Open();
+  }
+  ShowCaptureStatus();
+}
+
+void TfrmDVmain::LoadSettings() {
+  const AppSettings settings = ReadAppSettings(TIniFile(GetIniFileName()));
+  wantedAdapterIndex_ = settings.adapterIndex;
+  const bool listed = settings.adapterIndex >= 0 && settings.adapterIndex < ui->cboAdapter->count();
+  ui->cboAdapter->setCurrentIndex(listed ? settings.adapterIndex : -1);
+  // A changed check box runs the update cycle, as a click does.
+  ui->chkExpand->setChecked(settings.expand);
+  ui->chkCompatible->setChecked(settings.compatible);
+  openCount_ = settings.openCount;
+  saveFormSize_ = settings.saveFormSize;
+  if (saveFormSize_) LoadFormPlacement(*this);
+}
+
+void TfrmDVmain::SaveSettings() {
+  {
+    TIniFile ini(GetIniFileName());
+    AppSettings settings;
+    settings.openCount = openCount_;
+    settings.expand = ui->chkExpand->isChecked();
+    settings.compatible = ui->chkCompatible->isChecked();
+    settings.adapterIndex = ui->cboAdapter->currentIndex();
+    WriteAppSettings(ini, settings);
+  }
+  if (saveFormSize_) SaveFormPlacement(*this);
+}
+
+void TfrmDVmain::FillAdapterList() {
+  ui->cboAdapter->clear();
+  const QStringList& names = SnoopTCPData->AdapterNames();
+  const QStringList& descriptions = SnoopTCPData->AdapterDescriptions();
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    ui->cboAdapter->addItem(AdapterLabel(names[i], descriptions.value(i)));
+  }
+}
+
+void TfrmDVmain::ShowCaptureStatus() {
+  CaptureState state;
+  state.active = SnoopTCPData->Active();
+  state.wantedIndex = wantedAdapterIndex_;
+  state.adapterLabel =
+      AdapterLabel(SnoopTCPData->AdapterName(), SnoopTCPData->AdapterDescription());
+  state.filter = SnoopTCPData->Filter();
+  state.lastError = SnoopTCPData->LastError();
+  const QString text = CaptureStatusText(state);
+
+  QLabel* status = ui->lblStatus;
+  status->setToolTip(text);
+  status->setText(status->fontMetrics().elidedText(text, Qt::ElideRight, status->width()));
+
+  captureShownActive_ = state.active;
+  if (state.active) {
+    captureWatch_.start();
+  } else {
+    captureWatch_.stop();
+  }
+}
+
+void TfrmDVmain::WatchCapture() {
+  if (SnoopTCPData->Active() != captureShownActive_) ShowCaptureStatus();
+}
+
+void TfrmDVmain::ShowPlainMessage(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TfrmDVmain::ShowError(const QString& text) {
+  QMessageBox::critical(this, kTitle, text);
+}

@@ -1,0 +1,86 @@
+#pragma once
+// TfrmDVmain: the program's only window. It shows the adapter choice, one count field per world by
+// world group, the temp server row, the report, the buttons and check boxes, and a status line
+// that tells what is being captured. Its handlers tie the capture, the tally core and the settings
+// file together; the work itself lives in those libraries.
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "count_store.h"
+#include "header_records.h"
+#include "login_time.h"
+
+namespace Ui {
+class TfrmDVmain;
+}
+
+namespace dorvex {
+class TSnoopTCPData;
+class WidgetFieldSet;
+class WorldListReader;
+}  // namespace dorvex
+
+// The class name is also the section of the window's placement in the settings file.
+class TfrmDVmain : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TfrmDVmain(QWidget* parent = nullptr);
+  ~TfrmDVmain() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Handlers.
+  void SnoopTCPDataCaptureTCPData(QObject* Sender, dorvex::PPCAP_PKTHDR PacketHeader,
+                                  dorvex::PETHERNET_HDR EthernetHeader, dorvex::PIP_HDR IPHeader,
+                                  dorvex::PTCP_HDR TCPHeader, const std::uint8_t* TCPData,
+                                  std::int32_t TCPDataLength);
+  void FormCreate();
+  void FormDestroy();
+  void FormShow();
+  void FormClose();
+  void cboAdapterChange();
+  void ButtonCommonClick(QObject* Sender);
+  void EditCommonExit(QObject* Sender);
+  void CheckCommonClick(QObject* Sender);
+
+  // Operations.
+  void UpdateAll();
+  void ClearAll();
+  void CopyResult();
+  void ApplyAdapter();
+  void LoadSettings();
+  void SaveSettings();
+  void FillAdapterList();
+  void ShowCaptureStatus();
+  void WatchCapture();
+  void ShowPlainMessage(const QString& text);
+  void ShowError(const QString& text);
+
+  std::unique_ptr<Ui::TfrmDVmain> ui;
+  std::unique_ptr<dorvex::WidgetFieldSet> fields_;
+
+  std::unique_ptr<dorvex::TSnoopTCPData> SnoopTCPData;
+  std::unique_ptr<dorvex::CountStore> countStore_;
+  std::unique_ptr<dorvex::WorldListReader> reader_;
+  dorvex::LoginTime loginTime_;
+
+  int wantedAdapterIndex_ = -1;
+  std::int32_t openCount_ = 1;
+  bool saveFormSize_ = true;
+
+  bool shown_ = false;             // FormShow runs on the first show only
+  bool redirectingFocus_ = false;  // a focus move of our own is not the user leaving a field
+  bool captureShownActive_ = false;
+  QTimer captureWatch_;  // notices a capture that ends by itself
+};
+
+// The application's main window.
+extern TfrmDVmain* frmDVmain;
