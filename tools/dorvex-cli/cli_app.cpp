@@ -1,0 +1,57 @@
+#include "cli_app.h"
+
+#include <QLocale>
+
+#include "cli_options.h"
+#include "payload_sources.h"
+#include "report_output.h"
+#include "report_session.h"
+
+namespace dorvex::cli {
+
+namespace {
+
+void PrintError(std::FILE* err, const QString& message) {
+  const QByteArray line = (QStringLiteral("dorvex-cli: ") + message + u'\n').toUtf8();
+  std::fwrite(line.constData(), 1, static_cast<std::size_t>(line.size()), err);
+}
+
+int UsageFailure(std::FILE* err, const QString& message) {
+  PrintError(err, message + QStringLiteral(" (see --help)"));
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
+  UsageError usageError;
+  const std::optional<CliOptions> options = ParseCliOptions(arguments, usageError);
+  if (!options) return UsageFailure(err, usageError.message);
+  if (options->help) {
+    return WriteAll(out, UsageText().toUtf8()) ? kExitOk : kExitFailure;
+  }
+
+  const auto sources = MakePayloadSources(*options);
+  if (sources.empty()) return UsageFailure(err, QStringLiteral("no PAYLOAD file given"));
+
+  ReportSession session(options->report, QLocale::system());
+  const PayloadSink feed = [&session](const std::uint8_t* data, std::int64_t length) {
+    session.Feed(data, length);
+  };
+  for (const auto& source : sources) {
+    SourceError sourceError;
+    if (!source->Deliver(feed, sourceError)) {
+      PrintError(err, sourceError.message);
+      return kExitFailure;
+    }
+  }
+
+  const QByteArray bytes = EncodeReport(JoinReportLines(session.Report()), options->encoding);
+  if (!WriteAll(out, bytes)) {
+    PrintError(err, QStringLiteral("cannot write the report to standard output"));
+    return kExitFailure;
+  }
+  return kExitOk;
+}
+
+}  // namespace dorvex::cli

@@ -1,0 +1,34 @@
+#pragma once
+// Command-line options of dorvex-cli.
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "report.h"
+
+namespace dorvex::cli {
+
+enum class OutputEncoding { kUtf8, kCp932 };
+
+struct CliOptions {
+  ReportOptions report;  // Expand on and Compatible off, as at a first start
+  OutputEncoding encoding = OutputEncoding::kUtf8;
+  bool help = false;
+  QStringList payloadFiles;  // operands: one TCP payload per file, in order
+  // Options of further payload sources go here.
+};
+
+// A usage error: the message names the option or operand and says what is wrong.
+struct UsageError {
+  QString message;
+};
+
+// Parses the arguments after the program name. "--" ends the options; "--name=value" and
+// "--name value" are both accepted for options that take a value.
+std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageError& error);
+
+// The text that --help prints.
+QString UsageText();
+
+}  // namespace dorvex::cli

@@ -1,0 +1,27 @@
+#pragma once
+// Where dorvex-cli's TCP payloads come from.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+namespace dorvex::cli {
+
+// Receives one TCP payload; the bytes are valid for the duration of the call only.
+using PayloadSink = std::function<void(const std::uint8_t* data, std::int64_t length)>;
+
+// The failure of a source: `message` names the file or adapter and the reason.
+struct SourceError {
+  QString message;
+};
+
+class PayloadSource {
+ public:
+  virtual ~PayloadSource() = default;
+
+  // Hands every payload of this source to `sink`, in order, as it is obtained. False with
+  // `error` filled when the source fails; payloads delivered before the failure stay delivered.
+  virtual bool Deliver(const PayloadSink& sink, SourceError& error) = 0;
+};
+
+}  // namespace dorvex::cli

@@ -1,0 +1,16 @@
+#pragma once
+// The payload sources that the options ask for.
+
+#include <memory>
+#include <vector>
+
+#include "cli_options.h"
+#include "payload_source.h"
+
+namespace dorvex::cli {
+
+// In the order in which they feed the reader: the payload files first. Sources of captured
+// traffic join here, each in a file of its own. Empty when the options name no source.
+std::vector<std::unique_ptr<PayloadSource>> MakePayloadSources(const CliOptions& options);
+
+}  // namespace dorvex::cli

@@ -1,0 +1,42 @@
+#pragma once
+// The window's tally without the window: count store, count fields, login time and the reader,
+// keeping the report rendered at the last world list reply.
+
+#include <QLocale>
+#include <QStringList>
+#include <cstdint>
+
+#include "count_store.h"
+#include "login_time.h"
+#include "memory_fields.h"
+#include "report.h"
+#include "world_list_reader.h"
+
+namespace dorvex::cli {
+
+class ReportSession {
+ public:
+  // Stamps the login time once at the start, as the window does when it is shown.
+  ReportSession(ReportOptions options, QLocale locale, LoginTime::Clock clock = {});
+
+  // Handles one TCP payload as the window's capture handler does.
+  void Feed(const std::uint8_t* data, std::int64_t length);
+
+  // The report rendered at the last reply; the report of the empty count fields when no reply
+  // has come.
+  QStringList Report() const;
+
+ private:
+  void UpdateAll();
+
+  ReportOptions options_;
+  QLocale locale_;
+  CountStore store_;
+  MemoryFieldSet fields_;
+  LoginTime loginTime_;
+  WorldListReader reader_;
+  QStringList lastReport_;
+  bool replied_ = false;
+};
+
+}  // namespace dorvex::cli
