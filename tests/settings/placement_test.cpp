@@ -1,0 +1,233 @@
+// Storing and restoring window placement with real windows on the offscreen platform.
+
+#include "form_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QWidget>
+#include <climits>
+
+#include "ini_path.h"
+#include "settings_test_support.h"
+#include "window_placement.h"
+
+// Two window classes; one in a namespace, as the program's own windows are.
+class TfrmPlacementA : public QWidget {
+  Q_OBJECT
+};
+namespace dorvex {
+class TfrmDVmain : public QWidget {
+  Q_OBJECT
+};
+}  // namespace dorvex
+
+namespace dorvex {
+namespace {
+
+// Puts the outer frame of a shown window at `frame`.
+void PlaceFrame(QWidget& window, const QRect& frame) {
+  const QRect client = window.geometry();
+  const QRect outer = window.frameGeometry();
+  window.setGeometry(frame.adjusted(client.left() - outer.left(), client.top() - outer.top(),
+                                    client.right() - outer.right(),
+                                    client.bottom() - outer.bottom()));
+}
+
+class PlacementTest : public ::testing::Test {
+ protected:
+  void WritePlacement(const QString& section, const QList<std::pair<QString, int>>& keys) {
+    TIniFile ini(file_.Path());
+    for (const auto& [key, value] : keys) ini.WriteInteger(section, key, value);
+  }
+  std::int32_t Stored(const QString& section, const QString& key) const {
+    return TIniFile(file_.Path()).ReadInteger(section, key, INT_MIN);
+  }
+
+  testing::TempSettingsFile file_;
+  ScopedExecutablePath executable_{file_.Folder() + "/dorvex"};
+};
+
+TEST_F(PlacementTest, FramesHaveMarginsSoFrameAndClientDiffer) {
+  TfrmPlacementA window;
+  window.show();
+  EXPECT_NE(window.frameGeometry(), window.geometry());
+}
+
+TEST_F(PlacementTest, SavesTheOuterFrameAndRestoresItAfterAMove) {
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(200, 150, 300, 200));
+  SaveFormPlacement(window);
+
+  const QString section = "TfrmPlacementA";
+  EXPECT_EQ(Stored(section, "PlaceShowCmd"), kShowNormal);
+  EXPECT_EQ(Stored(section, "PlaceNormalPos.Left"), 200);
+  EXPECT_EQ(Stored(section, "PlaceNormalPos.Top"), 150);
+  EXPECT_EQ(Stored(section, "PlaceNormalPos.Right"), 500);
+  EXPECT_EQ(Stored(section, "PlaceNormalPos.Bottom"), 350);
+
+  PlaceFrame(window, QRect(600, 400, 350, 250));
+  LoadFormPlacement(window);
+  EXPECT_EQ(window.frameGeometry(), QRect(200, 150, 300, 200));
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(PlacementTest, RestoresTheMaximizedStateWithItsNormalRectangle) {
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(200, 150, 300, 200));
+  window.showMaximized();
+  SaveFormPlacement(window);
+  EXPECT_EQ(Stored("TfrmPlacementA", "PlaceShowCmd"), kShowMaximized);
+  EXPECT_EQ(Stored("TfrmPlacementA", "PlaceNormalPos.Left"), 200);
+
+  window.showNormal();
+  PlaceFrame(window, QRect(600, 400, 350, 250));
+  LoadFormPlacement(window);
+  EXPECT_TRUE(window.isMaximized());
+  window.showNormal();
+  EXPECT_EQ(window.frameGeometry(), QRect(200, 150, 300, 200));
+}
+
+TEST_F(PlacementTest, WithoutNormalSizeMovesAndKeepsTheCurrentSize) {
+  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowNormal},
+                                    {"PlaceNormalPos.Left", 100},
+                                    {"PlaceNormalPos.Top", 50},
+                                    {"PlaceNormalPos.Right", 9000},
+                                    {"PlaceNormalPos.Bottom", 9000}});
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(500, 300, 300, 200));
+  LoadFormPlacement(window, "TfrmPlacementA", ppShowState | ppMinMaxPos);
+  EXPECT_EQ(GetWindowPlacement(window).normalPosition, (PlacementRect{100, 50, 400, 250}));
+  EXPECT_EQ(window.frameGeometry(), QRect(100, 50, 300, 200));
+}
+
+TEST_F(PlacementTest, WithNoPartsReadsOnlyLeftAndTop) {
+  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowMaximized},
+                                    {"PlaceNormalPos.Left", 10},
+                                    {"PlaceNormalPos.Top", 20},
+                                    {"PlaceNormalPos.Right", 900},
+                                    {"PlaceNormalPos.Bottom", 700}});
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(500, 300, 300, 200));
+  LoadFormPlacement(window, "TfrmPlacementA", TPlacementParts());
+  EXPECT_FALSE(window.isMaximized());
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.frameGeometry(), QRect(10, 20, 300, 200));
+}
+
+TEST_F(PlacementTest, AWindowThatIsNotShowingStaysHidden) {
+  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowMaximized},
+                                    {"PlaceNormalPos.Left", 30},
+                                    {"PlaceNormalPos.Top", 40},
+                                    {"PlaceNormalPos.Right", 330},
+                                    {"PlaceNormalPos.Bottom", 240}});
+  for (const TPlacementParts parts : {TPlacementParts(), TPlacementParts::All()}) {
+    TfrmPlacementA window;
+    LoadFormPlacement(window, "TfrmPlacementA", parts);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.isMaximized());
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(30, 40));
+  }
+}
+
+TEST_F(PlacementTest, ASectionWithOnlyLeftMovesTheLeftEdge) {
+  WritePlacement("TfrmPlacementA", {{"PlaceNormalPos.Left", 150}});
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(200, 100, 300, 200));
+
+  LoadFormPlacement(window);  // all parts: the right edge stays, the width changes
+  EXPECT_EQ(window.frameGeometry(), QRect(150, 100, 350, 200));
+  EXPECT_TRUE(window.isVisible());
+
+  PlaceFrame(window, QRect(200, 100, 300, 200));
+  LoadFormPlacement(window, "TfrmPlacementA", ppShowState | ppMinMaxPos);
+  EXPECT_EQ(window.frameGeometry(), QRect(150, 100, 300, 200));
+}
+
+TEST_F(PlacementTest, NoStoredKeysKeepThePlacement) {
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(220, 110, 300, 200));
+  LoadFormPlacement(window);
+  EXPECT_EQ(window.frameGeometry(), QRect(220, 110, 300, 200));
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(file_.Exists());
+}
+
+TEST_F(PlacementTest, WindowsOfDifferentClassesKeepTheirPlacementsApart) {
+  TfrmPlacementA first;
+  TfrmDVmain second;
+  EXPECT_EQ(PlacementSectionOf(second), "TfrmDVmain");
+  first.show();
+  second.show();
+  PlaceFrame(first, QRect(10, 10, 300, 200));
+  PlaceFrame(second, QRect(400, 300, 320, 240));
+  SaveFormPlacement(first);
+  SaveFormPlacement(second);
+
+  PlaceFrame(first, QRect(700, 500, 300, 200));
+  PlaceFrame(second, QRect(700, 500, 300, 200));
+  LoadFormPlacement(first);
+  LoadFormPlacement(second);
+  EXPECT_EQ(first.frameGeometry(), QRect(10, 10, 300, 200));
+  EXPECT_EQ(second.frameGeometry(), QRect(400, 300, 320, 240));
+  EXPECT_EQ(Stored("TfrmDVmain", "PlaceNormalPos.Left"), 400);
+}
+
+struct ScreenCase {
+  PlacementRect stored;
+  QRect expectedFrame;
+};
+
+class PlacementScreenTest : public PlacementTest,
+                            public ::testing::WithParamInterface<ScreenCase> {};
+
+TEST_P(PlacementScreenTest, ARectangleOnNoScreenMovesOntoThePrimaryScreen) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1280, 800));
+  const PlacementRect& stored = GetParam().stored;
+  WritePlacement("TfrmPlacementA", {{"PlaceNormalPos.Left", stored.left},
+                                    {"PlaceNormalPos.Top", stored.top},
+                                    {"PlaceNormalPos.Right", stored.right},
+                                    {"PlaceNormalPos.Bottom", stored.bottom}});
+  TfrmPlacementA window;
+  window.show();
+  LoadFormPlacement(window);
+  EXPECT_EQ(window.frameGeometry(), GetParam().expectedFrame);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rectangles, PlacementScreenTest,
+    ::testing::Values(
+        // On the second screen, or partly on a screen: kept.
+        ScreenCase{{1400, 100, 1700, 300}, QRect(1400, 100, 300, 200)},
+        ScreenCase{{2200, 700, 2500, 900}, QRect(2200, 700, 300, 200)},
+        // Below the second screen, beyond every screen, and far away: onto the primary screen.
+        ScreenCase{{1400, 780, 1700, 980}, QRect(980, 600, 300, 200)},
+        ScreenCase{{5000, 3000, 5300, 3200}, QRect(980, 600, 300, 200)},
+        ScreenCase{{-5000, 100, -4700, 300}, QRect(0, 100, 300, 200)},
+        ScreenCase{{INT_MAX - 10, INT_MIN, INT_MAX, INT_MIN + 10}, QRect(1270, 0, 10, 10)},
+        // Wider than the primary screen: at its left edge, size kept.
+        ScreenCase{{-9000, 0, -7000, 200}, QRect(0, 0, 2000, 200)}));
+
+TEST_F(PlacementTest, RefusedSaveThrowsAndLoadKeepsThePlacement) {
+  ASSERT_TRUE(QDir().mkdir(file_.Path()));  // the settings path is a folder
+  TfrmPlacementA window;
+  window.show();
+  PlaceFrame(window, QRect(200, 150, 300, 200));
+  EXPECT_THROW(SaveFormPlacement(window), EIniFileException);
+  LoadFormPlacement(window);
+  EXPECT_EQ(window.frameGeometry(), QRect(200, 150, 300, 200));
+}
+
+}  // namespace
+}  // namespace dorvex
+
+#include "placement_test.moc"
