@@ -5,18 +5,18 @@
 namespace dorvex {
 
 MemoryFieldSet::MemoryFieldSet() {
-  const auto worlds = WorldTable();
+  const auto worlds = WorldStringTable();
   fields_.reserve(worlds.size() + 2);
-  for (const World& world : worlds) {
-    fields_.push_back({ToQString(world.fieldName), QString()});
-  }
-  fields_.push_back({ToQString(kTempServerNameField), QString()});
-  fields_.push_back({ToQString(kTempServerQtyField), QString()});
+  for (const WorldStrings& world : worlds) fields_.push_back({world.fieldName, QString()});
+  fields_.push_back({TempServerNameFieldString(), QString()});
+  fields_.push_back({TempServerQtyFieldString(), QString()});
 }
 
 FieldAccess::Handle MemoryFieldSet::FindField(QStringView controlName) const {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
-    if (SameControlName(fields_[i].name, controlName)) return static_cast<Handle>(i);
+    if (fields_[i].name.size() == controlName.size() &&
+        SameControlName(fields_[i].name, controlName))
+      return static_cast<Handle>(i);
   }
   return kNoField;
 }

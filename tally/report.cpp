@@ -10,21 +10,31 @@ namespace dorvex {
 
 namespace {
 
-constexpr std::string_view kLoginLabel = "【ログイン日時】";
-constexpr std::string_view kMethodLine = "【計測方法】ワールドセレクト表示値";
-constexpr std::string_view kProgramTag = " (Dorvex)";
-constexpr std::string_view kNotMeasuredText = "(未計測)";
-constexpr std::string_view kCompatiblePvpLabel = "【.　　　urdr　　　.】";
-constexpr std::string_view kGrandTotalLabel = "【　 全鯖合計 　.】";
-constexpr std::array<std::string_view, 4> kGroupTotalLabels{
-    "【グループ1合計】", "【グループ2合計】", "【グループ3合計】", "【グループ4合計】"};
-constexpr std::array<std::string_view, 5> kGenerationTotalLabels{
-    "【一期鯖 合計】", "【二期鯖 合計】", "【三期鯖 合計】", "【四期鯖 合計】", "【五期鯖 合計】"};
+constexpr QStringView kLoginLabel = u"【ログイン日時】";
+constexpr QStringView kMethodLine = u"【計測方法】ワールドセレクト表示値";
+constexpr QStringView kProgramTag = u" (Dorvex)";
+constexpr QStringView kNotMeasuredText = u"(未計測)";
+constexpr QStringView kCompatiblePvpLabel = u"【.　　　urdr　　　.】";
+constexpr QStringView kGrandTotalLabel = u"【　 全鯖合計 　.】";
+constexpr std::array<QStringView, 4> kGroupTotalLabels{u"【グループ1合計】", u"【グループ2合計】",
+                                                       u"【グループ3合計】", u"【グループ4合計】"};
+constexpr std::array<QStringView, 5> kGenerationTotalLabels{u"【一期鯖 合計】", u"【二期鯖 合計】",
+                                                            u"【三期鯖 合計】", u"【四期鯖 合計】",
+                                                            u"【五期鯖 合計】"};
+
+// A label followed directly by its value.
+QString LabelledLine(QStringView label, QStringView value) {
+  QString line;
+  line.reserve(label.size() + value.size());
+  line += label;
+  line += value;
+  return line;
+}
 
 // yyyy年MM月dd日 (ddd) hh:mm:ss, fractions of a second dropped. A login time that was never
 // stamped shows no date at all rather than an invented one.
 QString LoginLine(const QDateTime& loginTime, const QLocale& locale) {
-  QString line = ToQString(kLoginLabel);
+  QString line = kLoginLabel.toString();
   if (!loginTime.isValid()) return line;
   const QDate date = loginTime.date();
   const QTime time = loginTime.time();
@@ -49,29 +59,33 @@ QString TotalValue(std::int64_t total, std::int64_t grandTotal, bool withPercent
   return value;
 }
 
-QString WorldLine(const World& world, const FieldAccess& fields) {
-  return FormatQtyLine(ToQString(world.reportLabel), fields.TextOf(ToQString(world.fieldName)));
+QString WorldLine(const WorldStrings& world, const FieldAccess& fields) {
+  return FormatQtyLine(world.reportLabel, fields.TextOf(world.fieldName));
 }
 
 void AppendGroupBlock(int group, const FieldAccess& fields, QStringList& lines) {
-  for (const World& world : WorldTable()) {
-    if (world.group == group) lines.append(WorldLine(world, fields));
+  const auto strings = WorldStringTable();
+  const auto worlds = WorldTable();
+  for (std::size_t i = 0; i < worlds.size(); ++i) {
+    if (worlds[i].group == group) lines.append(WorldLine(strings[i], fields));
   }
   if (group == kTempServerGroup) {
-    const QString tempName = fields.TextOf(ToQString(kTempServerNameField));
+    const QString tempName = fields.TextOf(TempServerNameFieldString());
     if (!tempName.isEmpty()) {
       lines.append(
-          FormatQtyLine(u'【' + tempName + u'】', fields.TextOf(ToQString(kTempServerQtyField))));
+          FormatQtyLine(u'【' + tempName + u'】', fields.TextOf(TempServerQtyFieldString())));
     }
   }
   lines.append(QString());
 }
 
-const World& PvpWorld() {
-  for (const World& world : WorldTable()) {
-    if (world.group == kPvpGroup) return world;
+const WorldStrings& PvpWorld() {
+  const auto worlds = WorldTable();
+  std::size_t index = worlds.size() - 1;
+  for (std::size_t i = 0; i < worlds.size(); ++i) {
+    if (worlds[i].group == kPvpGroup) index = i;
   }
-  return WorldTable().back();
+  return WorldStringTable()[index];
 }
 
 }  // namespace
@@ -82,7 +96,7 @@ QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
   QStringList lines;
   lines.reserve(48);
   lines.append(LoginLine(loginTime, locale));
-  lines.append(ToQString(kMethodLine) + (options.compatible ? QString() : ToQString(kProgramTag)));
+  lines.append(LabelledLine(kMethodLine, options.compatible ? QStringView() : kProgramTag));
   lines.append(QString());
 
   for (int group = 1; group <= 4; ++group) AppendGroupBlock(group, fields, lines);
@@ -92,20 +106,20 @@ QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
   }
 
   for (std::size_t i = 0; i < kGroupTotalLabels.size(); ++i) {
-    lines.append(ToQString(kGroupTotalLabels[i]) +
-                 TotalValue(totals.group[i], totals.grand, options.expand, locale));
+    lines.append(LabelledLine(kGroupTotalLabels[i],
+                              TotalValue(totals.group[i], totals.grand, options.expand, locale)));
   }
   if (options.compatible) {
-    lines.append(FormatQtyLine(ToQString(kCompatiblePvpLabel),
-                               fields.TextOf(ToQString(PvpWorld().fieldName))));
+    lines.append(
+        FormatQtyLine(kCompatiblePvpLabel.toString(), fields.TextOf(PvpWorld().fieldName)));
   }
-  lines.append(ToQString(kGrandTotalLabel) + QString::number(totals.grand));
+  lines.append(LabelledLine(kGrandTotalLabel, QString::number(totals.grand)));
 
   if (options.expand) {
     lines.append(QString());
     for (std::size_t i = 0; i < kGenerationTotalLabels.size(); ++i) {
-      lines.append(ToQString(kGenerationTotalLabels[i]) +
-                   TotalValue(totals.generation[i], totals.grand, true, locale));
+      lines.append(LabelledLine(kGenerationTotalLabels[i],
+                                TotalValue(totals.generation[i], totals.grand, true, locale)));
     }
   }
   return lines;
@@ -114,7 +128,7 @@ QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
 QString FormatQtyLine(const QString& label, QStringView countText) {
   const std::int32_t count = CountOf(countText);
   return label + u' ' +
-         (count == kNotMeasured ? ToQString(kNotMeasuredText) : QString::number(count));
+         (count == kNotMeasured ? kNotMeasuredText.toString() : QString::number(count));
 }
 
 QString JoinReportLines(const QStringList& lines) {

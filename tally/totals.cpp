@@ -6,8 +6,8 @@
 namespace dorvex {
 
 void ShowCounts(const CountStore& store, FieldAccess& fields) {
-  const FieldAccess::Handle tempName = fields.FindField(ToQString(kTempServerNameField));
-  const FieldAccess::Handle tempQty = fields.FindField(ToQString(kTempServerQtyField));
+  const FieldAccess::Handle tempName = fields.FindField(TempServerNameFieldString());
+  const FieldAccess::Handle tempQty = fields.FindField(TempServerQtyFieldString());
   for (int i = 0; i < store.Count(); ++i) {
     const QString controlName = QStringLiteral("edt") + store.Name(i) + QStringLiteral("Qty");
     const FieldAccess::Handle field = fields.FindField(controlName);
@@ -22,14 +22,17 @@ void ShowCounts(const CountStore& store, FieldAccess& fields) {
 
 Totals CalcTotals(const FieldAccess& fields) {
   Totals totals;
-  for (const World& world : WorldTable()) {
+  const auto worlds = WorldTable();
+  const auto strings = WorldStringTable();
+  for (std::size_t i = 0; i < worlds.size(); ++i) {
+    const World& world = worlds[i];
     std::int64_t* group = world.group == kPvpGroup ? nullptr : &totals.group.at(world.group - 1);
     std::int64_t* generation =
         world.generation == kNoGeneration ? nullptr : &totals.generation.at(world.generation - 1);
-    AddCount(fields.TextOf(ToQString(world.fieldName)), {group, generation, &totals.grand});
+    AddCount(fields.TextOf(strings[i].fieldName), {group, generation, &totals.grand});
   }
-  if (!fields.TextOf(ToQString(kTempServerNameField)).isEmpty()) {
-    AddCount(fields.TextOf(ToQString(kTempServerQtyField)),
+  if (!fields.TextOf(TempServerNameFieldString()).isEmpty()) {
+    AddCount(fields.TextOf(TempServerQtyFieldString()),
              {&totals.group.at(kTempServerGroup - 1), &totals.grand});
   }
   return totals;

@@ -1,6 +1,7 @@
 #include "world_table.h"
 
 #include <array>
+#include <vector>
 
 namespace dorvex {
 
@@ -39,6 +40,28 @@ constexpr std::array<World, 24> kWorlds{{
 
 std::span<const World> WorldTable() {
   return kWorlds;
+}
+
+std::span<const WorldStrings> WorldStringTable() {
+  static const std::vector<WorldStrings> strings = [] {
+    std::vector<WorldStrings> rows;
+    for (const World& world : kWorlds) {
+      rows.push_back(
+          {ToQString(world.name), ToQString(world.fieldName), ToQString(world.reportLabel)});
+    }
+    return rows;
+  }();
+  return strings;
+}
+
+const QString& TempServerNameFieldString() {
+  static const QString name = ToQString(kTempServerNameField);
+  return name;
+}
+
+const QString& TempServerQtyFieldString() {
+  static const QString name = ToQString(kTempServerQtyField);
+  return name;
 }
 
 }  // namespace dorvex

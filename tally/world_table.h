@@ -32,4 +32,14 @@ inline QString ToQString(std::string_view utf8) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
+// The same texts converted once, row for row in table order, for the per-reply work.
+struct WorldStrings {
+  QString name;
+  QString fieldName;
+  QString reportLabel;
+};
+std::span<const WorldStrings> WorldStringTable();
+const QString& TempServerNameFieldString();
+const QString& TempServerQtyFieldString();
+
 }  // namespace dorvex
