@@ -1,0 +1,120 @@
+// The window with a live capture on the loopback adapter: the adapter chosen by the settings or by
+// the user, a world list reply sent over a real TCP connection on port 6900, and closing while
+// capturing.
+
+#include <pcap/pcap.h>
+
+#include <QCheckBox>
+#include <QTest>
+#include <vector>
+
+#include "live_test_support.h"
+#include "loopback_peer.h"
+#include "window_fixture.h"
+#include "world_list_payload.h"
+
+namespace dorvex::test {
+namespace {
+
+// The index of "lo" in the capture library's adapter order, -1 when there is none.
+int LoopbackIndex() {
+  char error[PCAP_ERRBUF_SIZE];
+  pcap_if_t* adapters = nullptr;
+  if (pcap_findalldevs(&adapters, error) != 0) return -1;
+  int index = 0;
+  int found = -1;
+  for (const pcap_if_t* a = adapters; a != nullptr; a = a->next, ++index) {
+    if (std::string_view(a->name) == "lo") found = index;
+  }
+  pcap_freealldevs(adapters);
+  return found;
+}
+
+std::vector<std::uint8_t> Reply(std::initializer_list<WorldRecord> records) {
+  const QByteArray bytes = MakeWorldListReply(std::span(records.begin(), records.size()));
+  return {bytes.begin(), bytes.end()};
+}
+
+class WindowCaptureTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    if (!CanCapture()) GTEST_SKIP() << kNeedsRoot;
+    lo_ = LoopbackIndex();
+    ASSERT_GE(lo_, 0) << "no loopback adapter";
+  }
+  void SelectLoopbackInSettings() {
+    WriteSettings(QByteArray(kQuietSettings) + "[Snoop]\nAdapterIndex=" + QByteArray::number(lo_) +
+                  "\n");
+  }
+  bool MemoShows(const QString& line) {
+    return PumpUntil([&] { return MemoLines().contains(line); });
+  }
+  int lo_ = -1;
+};
+
+const QString kCapturingOnLo = QStringLiteral("Capturing on lo (filter: tcp port 6900)");
+
+TEST_F(WindowCaptureTest, StoredAdapterCapturesRepliesIntoFieldsAndReport) {
+  SelectLoopbackInSettings();
+  Show();
+  EXPECT_EQ(Child<QComboBox>("cboAdapter").currentIndex(), lo_);
+  EXPECT_EQ(StatusText(), kCapturingOnLo);
+
+  LoopbackConnection connection;
+  connection.ServerSends(Reply({{"verdandi", 1000}, {"MAGNI", 250}, {"newworld", 30}}));
+  ASSERT_TRUE(MemoShows(QStringLiteral("【verdandi】 1000")));
+  EXPECT_EQ(Edit("edtMagniQty").text(), "250");  // names match without letter case
+  EXPECT_EQ(Edit("edtTempServerName").text(), "newworld");
+  EXPECT_EQ(Edit("edtTempServerQty").text(), "30");
+  EXPECT_TRUE(MemoLines().contains(QStringLiteral("【グループ1合計】1280")));
+
+  // Clear keeps the count store: the next cycle brings the stored counts back.
+  QTest::mouseClick(&Child<QPushButton>("btnClear"), Qt::LeftButton);
+  EXPECT_TRUE(Edit("edtVerdandiQty").text().isEmpty());
+  QTest::mouseClick(&Child<QCheckBox>("chkExpand"), Qt::LeftButton);
+  EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
+
+  // A typed count of a stored world lasts only until the next cycle.
+  TypeInto("edtVerdandiQty", QStringLiteral("5"));
+  ClickFocus(Memo());
+  EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
+}
+
+TEST_F(WindowCaptureTest, UserChoiceOpensTheAdapterAndClosingStopsTheCapture) {
+  WriteSettings(kQuietSettings);
+  Show();
+  ASSERT_EQ(StatusText(), "No adapter selected");
+
+  QComboBox& list = Child<QComboBox>("cboAdapter");
+  list.setCurrentIndex(lo_);
+  emit list.activated(lo_);  // as a choice in the drop-down list
+  EXPECT_EQ(StatusText(), kCapturingOnLo);
+
+  ASSERT_TRUE(CloseWindow());
+  EXPECT_NE(StatusText(), kCapturingOnLo);
+  EXPECT_EQ(SettingsValue("Snoop", "AdapterIndex"), QString::number(lo_));
+
+  // Nothing reaches the window after the close.
+  LoopbackConnection connection;
+  connection.ServerSends(Reply({{"verdandi", 1000}}));
+  PumpFor(std::chrono::milliseconds(300));
+  EXPECT_TRUE(Edit("edtVerdandiQty").text().isEmpty());
+}
+
+TEST_F(WindowCaptureTest, NonRepliesChangeNothing) {
+  SelectLoopbackInSettings();
+  Show();
+  LoopbackConnection connection;
+  connection.ServerSends(Reply({{"verdandi", 1000}}));
+  ASSERT_TRUE(MemoShows(QStringLiteral("【verdandi】 1000")));
+
+  std::vector<std::uint8_t> notAReply = Reply({{"verdandi", 7}});
+  std::swap(notAReply[0], notAReply[1]);  // 3539 read big-endian
+  connection.ServerSends(notAReply);
+  connection.ClientSends(Reply({{"magni", 3}}));  // either direction counts
+  ASSERT_TRUE(MemoShows(QStringLiteral("【　magni .】 3")));
+  EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
+}
+
+}  // namespace
+}  // namespace dorvex::test
