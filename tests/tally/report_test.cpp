@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include "percent_text.h"
 #include "qstring_printer.h"
 #include "totals.h"
 #include "update_cycle.h"
 #include "worked_example.h"
-#include "world_table.h"
+#include "world_list_reader.h"
 
 namespace dorvex {
 namespace {
@@ -160,16 +162,23 @@ INSTANTIATE_TEST_SUITE_P(
                       // Never stamped: no date is invented.
                       LoginCase{QDateTime(), kJapanese, "【ログイン日時】"}));
 
-TEST(UpdateCycleTest, StoreReachesFieldsTotalsAndReport) {
+// The shipped sample reply, read as the window reads a captured one, renders the worked example.
+TEST(UpdateCycleTest, SampleReplyRendersWorkedExample) {
+  QFile sample(QStringLiteral(DORVEX_SAMPLES_DIR "/world_list_reply.bin"));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  const QByteArray payload = sample.readAll();
+
   CountStore store;
-  for (const auto& entry : testing::kExampleCounts) {
-    store.Set(ToQString(entry.name), QString::number(entry.count));
-  }
   MemoryFieldSet fields;
-  const QStringList lines =
-      RunUpdateCycle(store, fields, testing::ExampleLoginTime(), {true, false}, kJapanese);
+  LoginTime loginTime([] { return testing::ExampleLoginTime(); });
+  loginTime.Stamp();
+  QStringList lines;
+  WorldListReader reader(store, loginTime, [&] {
+    lines = RunUpdateCycle(store, fields, loginTime.Value(), {true, false}, kJapanese);
+  });
+  ASSERT_TRUE(
+      reader.Read(reinterpret_cast<const std::uint8_t*>(payload.constData()), payload.size()));
   EXPECT_EQ(lines, testing::ExampleReportExpanded());
-  EXPECT_EQ(fields.TextOf(u"edtTempServerName"), QStringLiteral("temp1"));
 }
 
 }  // namespace

@@ -3,26 +3,10 @@
 
 #include <QDateTime>
 #include <QStringList>
-#include <array>
-#include <string_view>
 
 #include "memory_fields.h"
 
 namespace dorvex::testing {
-
-struct ExampleCount {
-  std::string_view name;
-  int count;
-};
-
-// The world counts in reply order; temp1 is the world the table does not know.
-inline constexpr std::array<ExampleCount, 7> kExampleCounts{{{"verdandi", 1200},
-                                                             {"magni", 800},
-                                                             {"chaos", 2000},
-                                                             {"thor", 950},
-                                                             {"lisa", 900},
-                                                             {"urdr", 300},
-                                                             {"temp1", 50}}};
 
 inline QDateTime ExampleLoginTime() {
   return QDateTime(QDate(2007, 9, 1), QTime(21, 5, 9));
