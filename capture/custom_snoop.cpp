@@ -8,6 +8,7 @@
 #include <QtDebug>
 #include <cstring>
 
+#include "capture_failure.h"
 #include "snoop_thread.h"
 
 namespace dorvex {
@@ -32,13 +33,6 @@ using AdapterEnumeration = std::unique_ptr<pcap_if_t, FreeAllDevs>;
 
 QString ErrorBufferText(const char (&errorBuffer)[PCAP_ERRBUF_SIZE]) {
   return QString::fromLocal8Bit(errorBuffer, qstrnlen(errorBuffer, PCAP_ERRBUF_SIZE));
-}
-
-// pcap_activate's failure: the handle's own text where it has one, else the status's text.
-QString ActivationError(pcap_t* handle, int status) {
-  const char* text = pcap_geterr(handle);
-  if (text && *text) return QString::fromLocal8Bit(text);
-  return QString::fromLocal8Bit(pcap_statustostr(status));
 }
 
 // The IPv4 netmask of the adapter's first address, as stored (network order).
@@ -163,7 +157,7 @@ void TCustomSnoop::OpenAdapter(const QByteArray& source, const pcap_if_t& adapte
   pcap_set_immediate_mode(handle, 1);
   const int status = pcap_activate(handle);
   if (status < 0) {  // above 0 is a warning: the handle works
-    lastError_ = ActivationError(handle, status);
+    lastError_ = ActivationFailureText(handle, status);
     pcap_close(handle);
     return;
   }
