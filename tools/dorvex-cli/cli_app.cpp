@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "cli_options.h"
+#include "interface_list.h"
 #include "payload_sources.h"
 #include "report_output.h"
 #include "report_session.h"
@@ -31,12 +32,28 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     return WriteAll(out, UsageText().toUtf8()) ? kExitOk : kExitFailure;
   }
 
-  const auto sources = MakePayloadSources(*options);
-  if (sources.empty()) return UsageFailure(err, QStringLiteral("no PAYLOAD file given"));
+  if (options->capture.listInterfaces) return ListInterfaces(out, err);
 
-  ReportSession session(options->report, QLocale::system());
-  const PayloadSink feed = [&session](const std::uint8_t* data, std::int64_t length) {
-    session.Feed(data, length);
+  const auto sources = MakePayloadSources(*options);
+  if (sources.empty()) {
+    return UsageFailure(err,
+                        QStringLiteral("no PAYLOAD file, --read FILE or --interface NAME given"));
+  }
+
+  LoginTime::Clock clock;
+  for (const auto& source : sources) {
+    if (!clock) clock = source->LoginClock();
+  }
+  ReportSession session(options->report, QLocale::system(), std::move(clock));
+  const bool reportEveryReply = options->capture.ReportEveryReply();
+  bool writeFailed = false;
+  const auto writeReport = [&] {
+    const QByteArray bytes = EncodeReport(JoinReportLines(session.Report()), options->encoding);
+    if (!WriteAll(out, bytes)) writeFailed = true;
+  };
+  // A live capture prints the report at every reply; other sources once, at the end.
+  const PayloadSink feed = [&](const std::uint8_t* data, std::int64_t length) {
+    if (session.Feed(data, length) && reportEveryReply) writeReport();
   };
   for (const auto& source : sources) {
     SourceError sourceError;
@@ -46,8 +63,8 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
     }
   }
 
-  const QByteArray bytes = EncodeReport(JoinReportLines(session.Report()), options->encoding);
-  if (!WriteAll(out, bytes)) {
+  if (!reportEveryReply) writeReport();
+  if (writeFailed) {
     PrintError(err, QStringLiteral("cannot write the report to standard output"));
     return kExitFailure;
   }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "capture_options.h"
+
 namespace dorvex::cli {
 
 namespace {
@@ -44,11 +46,17 @@ bool ApplyHelp(CliOptions& options, const QString&, UsageError&) {
 }
 
 // Options of further payload sources are added to this table.
-constexpr std::array<OptionSpec, 4> kOptions{{
+constexpr std::array<OptionSpec, 10> kOptions{{
     {"--no-expand", false, ApplyNoExpand},
     {"--compatible", false, ApplyCompatible},
     {"--help", false, ApplyHelp},
     {"--encoding", true, ApplyEncoding},
+    {"--read", true, ApplyRead},
+    {"--interface", true, ApplyInterface},
+    {"--filter", true, ApplyFilter},
+    {"--seconds", true, ApplySeconds},
+    {"--replies", true, ApplyReplies},
+    {"--list-interfaces", false, ApplyListInterfaces},
 }};
 
 const OptionSpec* FindOption(QStringView name) {
@@ -102,6 +110,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageErr
 QString UsageText() {
   return QStringLiteral(
       "Usage: dorvex-cli [options] PAYLOAD...\n"
+      "       dorvex-cli [options] --read FILE | --interface NAME | --list-interfaces\n"
       "Feeds each PAYLOAD file, in order, to the world list reader as one TCP payload and writes\n"
       "the report as the window would show it after them (CR LF line ends).\n"
       "\n"
@@ -110,6 +119,15 @@ QString UsageText() {
       "  --compatible        no program tag; the PVP line among the totals\n"
       "  --encoding NAME     utf-8 (default) or cp932 (Shift_JIS bytes)\n"
       "  --help              show this text\n"
+      "\n"
+      "Captured traffic (world list replies on TCP port 6900):\n"
+      "  --read FILE         the TCP payloads of a pcap or pcapng file; the login time is each\n"
+      "                      frame's capture time\n"
+      "  --interface NAME    live capture on adapter NAME; prints the report after every reply\n"
+      "  --seconds N         end the live capture after N seconds\n"
+      "  --replies N         end the live capture after N world list replies\n"
+      "  --filter EXPR       capture filter instead of 'tcp port 6900'\n"
+      "  --list-interfaces   list the capture adapters: index, name, description\n"
       "\n"
       "Exit status: 0 on success, 1 when a payload cannot be read, 2 for usage errors.\n");
 }

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "capture_options.h"
 #include "report.h"
 
 namespace dorvex::cli {
@@ -16,7 +17,7 @@ struct CliOptions {
   OutputEncoding encoding = OutputEncoding::kUtf8;
   bool help = false;
   QStringList payloadFiles;  // operands: one TCP payload per file, in order
-  // Options of further payload sources go here.
+  CaptureOptions capture;    // --read, --interface and their options
 };
 
 // A usage error: the message names the option or operand and says what is wrong.

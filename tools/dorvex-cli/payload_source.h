@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "login_time.h"
+
 namespace dorvex::cli {
 
 // Receives one TCP payload; the bytes are valid for the duration of the call only.
@@ -22,6 +24,9 @@ class PayloadSource {
   // Hands every payload of this source to `sink`, in order, as it is obtained. False with
   // `error` filled when the source fails; payloads delivered before the failure stay delivered.
   virtual bool Deliver(const PayloadSink& sink, SourceError& error) = 0;
+
+  // The clock that stamps the login time while this source delivers; empty: the system clock.
+  virtual LoginTime::Clock LoginClock() { return {}; }
 };
 
 }  // namespace dorvex::cli

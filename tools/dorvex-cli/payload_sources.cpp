@@ -1,5 +1,7 @@
 #include "payload_sources.h"
 
+#include "capture_file_source.h"
+#include "live_capture_source.h"
 #include "payload_file_source.h"
 
 namespace dorvex::cli {
@@ -8,6 +10,13 @@ std::vector<std::unique_ptr<PayloadSource>> MakePayloadSources(const CliOptions&
   std::vector<std::unique_ptr<PayloadSource>> sources;
   if (!options.payloadFiles.isEmpty()) {
     sources.push_back(std::make_unique<PayloadFileSource>(options.payloadFiles));
+  }
+  const CaptureOptions& capture = options.capture;
+  if (!capture.readFile.isEmpty()) {
+    sources.push_back(std::make_unique<CaptureFileSource>(capture.readFile, capture.Filter()));
+  }
+  if (!capture.interfaceName.isEmpty()) {
+    sources.push_back(std::make_unique<LiveCaptureSource>(capture));
   }
   return sources;
 }

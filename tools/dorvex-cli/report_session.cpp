@@ -15,8 +15,8 @@ ReportSession::ReportSession(ReportOptions options, QLocale locale, LoginTime::C
   loginTime_.Stamp();
 }
 
-void ReportSession::Feed(const std::uint8_t* data, std::int64_t length) {
-  reader_.Read(data, length);
+bool ReportSession::Feed(const std::uint8_t* data, std::int64_t length) {
+  return reader_.Read(data, length);
 }
 
 QStringList ReportSession::Report() const {

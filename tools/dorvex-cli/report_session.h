@@ -19,8 +19,8 @@ class ReportSession {
   // Stamps the login time once at the start, as the window does when it is shown.
   ReportSession(ReportOptions options, QLocale locale, LoginTime::Clock clock = {});
 
-  // Handles one TCP payload as the window's capture handler does.
-  void Feed(const std::uint8_t* data, std::int64_t length);
+  // Handles one TCP payload as the window's capture handler does; true for a world list reply.
+  bool Feed(const std::uint8_t* data, std::int64_t length);
 
   // The report rendered at the last reply; the report of the empty count fields when no reply
   // has come.

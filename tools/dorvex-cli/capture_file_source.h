@@ -1,0 +1,47 @@
+#pragma once
+// A pcap or pcapng capture file as a payload source: every frame that passes the filter goes
+// through the capture decoder, and its TCP payload, if any, to the sink.
+
+#include <pcap/pcap.h>
+
+#include <QString>
+#include <optional>
+
+#include "payload_source.h"
+
+namespace dorvex::cli {
+
+class CaptureFileSource : public PayloadSource {
+ public:
+  CaptureFileSource(QString path, QString filter);
+  ~CaptureFileSource() override;
+  CaptureFileSource(const CaptureFileSource&) = delete;
+  CaptureFileSource& operator=(const CaptureFileSource&) = delete;
+
+  bool Deliver(const PayloadSink& sink, SourceError& error) override;
+
+  // The local capture time of the frame being handled; before delivery starts, that of the first
+  // frame that passes the filter (null for a file without one). The same file always gives the
+  // same report.
+  LoginTime::Clock LoginClock() override;
+
+ private:
+  // Opens the file and reads its first frame, once.
+  void Prime();
+  bool Open();
+  int ReadNext();
+
+  const QString path_;
+  const QString filter_;
+  bool primed_ = false;
+  std::optional<SourceError> openError_;
+  pcap_t* handle_ = nullptr;
+  int linkType_ = -1;
+  int readResult_ = 0;  // of the last pcap_next_ex
+  pcap_pkthdr* header_ = nullptr;
+  const u_char* data_ = nullptr;
+  timeval frameTime_{};
+  bool haveFrameTime_ = false;
+};
+
+}  // namespace dorvex::cli

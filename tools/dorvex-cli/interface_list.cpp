@@ -1,0 +1,28 @@
+#include "interface_list.h"
+
+#include "cli_app.h"
+#include "report_output.h"
+#include "snoop_tcp_data.h"
+
+namespace dorvex::cli {
+
+int ListInterfaces(std::FILE* out, std::FILE* err) {
+  QString failure;
+  const TSnoopTCPData snoop(nullptr, [&failure](const QString& text) { failure = text; });
+  if (!failure.isEmpty()) {
+    WriteAll(
+        err,
+        QStringLiteral("dorvex-cli: cannot list the capture adapters: %1\n").arg(failure).toUtf8());
+    return kExitFailure;
+  }
+  QString text;
+  for (int i = 0; i < snoop.AdapterNames().size(); ++i) {
+    text += QStringLiteral("%1\t%2").arg(i).arg(snoop.AdapterNames().at(i));
+    const QString& description = snoop.AdapterDescriptions().at(i);
+    if (!description.isEmpty()) text += u'\t' + description;
+    text += u'\n';
+  }
+  return WriteAll(out, text.toUtf8()) ? kExitOk : kExitFailure;
+}
+
+}  // namespace dorvex::cli
