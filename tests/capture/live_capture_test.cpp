@@ -10,6 +10,10 @@
 #include <mutex>
 #include <stdexcept>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "capture_failure.h"
 #include "count_store.h"
 #include "frame_builder.h"
 #include "live_test_support.h"
@@ -277,6 +281,26 @@ TEST_F(LiveCaptureTest, DestroyedWhileTrafficFlows) {
   const std::size_t seen = recorder_.Count();
   PumpFor(100ms);  // no stale wake-up reaches a destroyed component
   EXPECT_EQ(recorder_.Count(), seen);
+}
+
+// Without capture rights Open fails with the library's permission text, which callers recognise.
+TEST_F(LiveCaptureTest, WithoutCaptureRightsOpenFailsWithAPermissionText) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The child drops root for good (the nobody user), opens and reports through its exit code.
+    if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0) _exit(10);
+    TSnoopTCPData snoop;
+    snoop.SetAdapterName(QStringLiteral("lo"));
+    snoop.Open();
+    if (snoop.Active()) _exit(11);
+    _exit(IsPermissionFailure(snoop.LastError()) ? 0 : 12);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "10: cannot drop root, 11: opened, 12: other text";
+  EXPECT_FALSE(IsPermissionFailure(QStringLiteral("Snoop Error: Invalid AdapterName")));
 }
 
 }  // namespace
