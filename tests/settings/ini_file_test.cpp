@@ -27,18 +27,17 @@ TEST_P(IntegerReadTest, ReadsStoredTextWithDefault99) {
   EXPECT_EQ(TIniFile(file.Path()).ReadInteger("Section", "Key", 99), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, IntegerReadTest,
-    ::testing::Values(IntegerCase{"12", 12}, IntegerCase{" -7", -7}, IntegerCase{"+5", 5},
-                      IntegerCase{"0x1F", 31}, IntegerCase{"0X1f", 31}, IntegerCase{"$1F", 31},
-                      IntegerCase{"x1f", 31}, IntegerCase{"X1F", 31}, IntegerCase{"$FFFFFFFF", -1},
-                      IntegerCase{"0xFFFFFFFF", -1}, IntegerCase{"$000000010", 16},
-                      IntegerCase{"-2147483648", INT_MIN}, IntegerCase{"2147483647", INT_MAX},
-                      // Everything below does not read and gives the default.
-                      IntegerCase{"", 99}, IntegerCase{"12abc", 99}, IntegerCase{"1 2", 99},
-                      IntegerCase{"0x", 99}, IntegerCase{"$", 99}, IntegerCase{"$1FFFFFFFF", 99},
-                      IntegerCase{"2147483648", 99}, IntegerCase{"-2147483649", 99},
-                      IntegerCase{"yes", 99}, IntegerCase{"1.5", 99}));
+INSTANTIATE_TEST_SUITE_P(Values, IntegerReadTest,
+                         ::testing::Values(IntegerCase{"12", 12}, IntegerCase{" -7", -7},
+                                           IntegerCase{"0x1F", 31}, IntegerCase{"0X1f", 31},
+                                           IntegerCase{"$1F", 31}, IntegerCase{"x1f", 31},
+                                           IntegerCase{"$FFFFFFFF", -1},
+                                           IntegerCase{"0xFFFFFFFF", -1},
+                                           IntegerCase{"-2147483648", INT_MIN},
+                                           // Everything below does not read and gives the default.
+                                           IntegerCase{"", 99}, IntegerCase{"12abc", 99},
+                                           IntegerCase{"0x", 99}, IntegerCase{"$1FFFFFFFF", 99},
+                                           IntegerCase{"2147483648", 99}, IntegerCase{"yes", 99}));
 
 struct BoolCase {
   const char* stored;
@@ -56,10 +55,9 @@ TEST_P(BoolReadTest, TrueExactlyWhenNonzero) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, BoolReadTest,
-                         ::testing::Values(BoolCase{"0", true, false}, BoolCase{"1", false, true},
-                                           BoolCase{"2", false, true},
+                         ::testing::Values(BoolCase{"0", true, false}, BoolCase{"2", false, true},
                                            BoolCase{"0x10", false, true},
-                                           BoolCase{"-1", false, true}, BoolCase{"yes", true, true},
+                                           BoolCase{"yes", true, true},
                                            BoolCase{"yes", false, false},
                                            BoolCase{"true", false, false},
                                            BoolCase{"", true, true}));

@@ -38,9 +38,18 @@ void PlaceFrame(QWidget& window, const QRect& frame) {
 
 class PlacementTest : public ::testing::Test {
  protected:
+  static inline const QString kSection = QStringLiteral("TfrmPlacementA");
+
   void WritePlacement(const QString& section, const QList<std::pair<QString, int>>& keys) {
     TIniFile ini(file_.Path());
     for (const auto& [key, value] : keys) ini.WriteInteger(section, key, value);
+  }
+  void StorePlacement(std::int32_t showCmd, const PlacementRect& normal) {
+    WritePlacement(kSection, {{"PlaceShowCmd", showCmd},
+                              {"PlaceNormalPos.Left", normal.left},
+                              {"PlaceNormalPos.Top", normal.top},
+                              {"PlaceNormalPos.Right", normal.right},
+                              {"PlaceNormalPos.Bottom", normal.bottom}});
   }
   std::int32_t Stored(const QString& section, const QString& key) const {
     return TIniFile(file_.Path()).ReadInteger(section, key, INT_MIN);
@@ -50,24 +59,18 @@ class PlacementTest : public ::testing::Test {
   ScopedExecutablePath executable_{file_.Folder() + "/dorvex"};
 };
 
-TEST_F(PlacementTest, FramesHaveMarginsSoFrameAndClientDiffer) {
-  TfrmPlacementA window;
-  window.show();
-  EXPECT_NE(window.frameGeometry(), window.geometry());
-}
-
 TEST_F(PlacementTest, SavesTheOuterFrameAndRestoresItAfterAMove) {
   TfrmPlacementA window;
   window.show();
+  ASSERT_NE(window.frameGeometry(), window.geometry()) << "frame and client must differ here";
   PlaceFrame(window, QRect(200, 150, 300, 200));
   SaveFormPlacement(window);
 
-  const QString section = "TfrmPlacementA";
-  EXPECT_EQ(Stored(section, "PlaceShowCmd"), kShowNormal);
-  EXPECT_EQ(Stored(section, "PlaceNormalPos.Left"), 200);
-  EXPECT_EQ(Stored(section, "PlaceNormalPos.Top"), 150);
-  EXPECT_EQ(Stored(section, "PlaceNormalPos.Right"), 500);
-  EXPECT_EQ(Stored(section, "PlaceNormalPos.Bottom"), 350);
+  EXPECT_EQ(Stored(kSection, "PlaceShowCmd"), kShowNormal);
+  EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Left"), 200);
+  EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Top"), 150);
+  EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Right"), 500);
+  EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Bottom"), 350);
 
   PlaceFrame(window, QRect(600, 400, 350, 250));
   LoadFormPlacement(window);
@@ -81,8 +84,8 @@ TEST_F(PlacementTest, RestoresTheMaximizedStateWithItsNormalRectangle) {
   PlaceFrame(window, QRect(200, 150, 300, 200));
   window.showMaximized();
   SaveFormPlacement(window);
-  EXPECT_EQ(Stored("TfrmPlacementA", "PlaceShowCmd"), kShowMaximized);
-  EXPECT_EQ(Stored("TfrmPlacementA", "PlaceNormalPos.Left"), 200);
+  EXPECT_EQ(Stored(kSection, "PlaceShowCmd"), kShowMaximized);
+  EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Left"), 200);
 
   window.showNormal();
   PlaceFrame(window, QRect(600, 400, 350, 250));
@@ -93,43 +96,31 @@ TEST_F(PlacementTest, RestoresTheMaximizedStateWithItsNormalRectangle) {
 }
 
 TEST_F(PlacementTest, WithoutNormalSizeMovesAndKeepsTheCurrentSize) {
-  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowNormal},
-                                    {"PlaceNormalPos.Left", 100},
-                                    {"PlaceNormalPos.Top", 50},
-                                    {"PlaceNormalPos.Right", 9000},
-                                    {"PlaceNormalPos.Bottom", 9000}});
+  StorePlacement(kShowNormal, {100, 50, 9000, 9000});
   TfrmPlacementA window;
   window.show();
   PlaceFrame(window, QRect(500, 300, 300, 200));
-  LoadFormPlacement(window, "TfrmPlacementA", ppShowState | ppMinMaxPos);
+  LoadFormPlacement(window, kSection, ppShowState | ppMinMaxPos);
   EXPECT_EQ(GetWindowPlacement(window).normalPosition, (PlacementRect{100, 50, 400, 250}));
   EXPECT_EQ(window.frameGeometry(), QRect(100, 50, 300, 200));
 }
 
 TEST_F(PlacementTest, WithNoPartsReadsOnlyLeftAndTop) {
-  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowMaximized},
-                                    {"PlaceNormalPos.Left", 10},
-                                    {"PlaceNormalPos.Top", 20},
-                                    {"PlaceNormalPos.Right", 900},
-                                    {"PlaceNormalPos.Bottom", 700}});
+  StorePlacement(kShowMaximized, {10, 20, 900, 700});
   TfrmPlacementA window;
   window.show();
   PlaceFrame(window, QRect(500, 300, 300, 200));
-  LoadFormPlacement(window, "TfrmPlacementA", TPlacementParts());
+  LoadFormPlacement(window, kSection, TPlacementParts());
   EXPECT_FALSE(window.isMaximized());
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(window.frameGeometry(), QRect(10, 20, 300, 200));
 }
 
 TEST_F(PlacementTest, AWindowThatIsNotShowingStaysHidden) {
-  WritePlacement("TfrmPlacementA", {{"PlaceShowCmd", kShowMaximized},
-                                    {"PlaceNormalPos.Left", 30},
-                                    {"PlaceNormalPos.Top", 40},
-                                    {"PlaceNormalPos.Right", 330},
-                                    {"PlaceNormalPos.Bottom", 240}});
+  StorePlacement(kShowMaximized, {30, 40, 330, 240});
   for (const TPlacementParts parts : {TPlacementParts(), TPlacementParts::All()}) {
     TfrmPlacementA window;
-    LoadFormPlacement(window, "TfrmPlacementA", parts);
+    LoadFormPlacement(window, kSection, parts);
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.isMaximized());
     EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(30, 40));
@@ -137,7 +128,7 @@ TEST_F(PlacementTest, AWindowThatIsNotShowingStaysHidden) {
 }
 
 TEST_F(PlacementTest, ASectionWithOnlyLeftMovesTheLeftEdge) {
-  WritePlacement("TfrmPlacementA", {{"PlaceNormalPos.Left", 150}});
+  WritePlacement(kSection, {{"PlaceNormalPos.Left", 150}});
   TfrmPlacementA window;
   window.show();
   PlaceFrame(window, QRect(200, 100, 300, 200));
@@ -147,7 +138,7 @@ TEST_F(PlacementTest, ASectionWithOnlyLeftMovesTheLeftEdge) {
   EXPECT_TRUE(window.isVisible());
 
   PlaceFrame(window, QRect(200, 100, 300, 200));
-  LoadFormPlacement(window, "TfrmPlacementA", ppShowState | ppMinMaxPos);
+  LoadFormPlacement(window, kSection, ppShowState | ppMinMaxPos);
   EXPECT_EQ(window.frameGeometry(), QRect(150, 100, 300, 200));
 }
 
@@ -192,11 +183,7 @@ class PlacementScreenTest : public PlacementTest,
 TEST_P(PlacementScreenTest, ARectangleOnNoScreenMovesOntoThePrimaryScreen) {
   ASSERT_EQ(QGuiApplication::screens().size(), 2);
   ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1280, 800));
-  const PlacementRect& stored = GetParam().stored;
-  WritePlacement("TfrmPlacementA", {{"PlaceNormalPos.Left", stored.left},
-                                    {"PlaceNormalPos.Top", stored.top},
-                                    {"PlaceNormalPos.Right", stored.right},
-                                    {"PlaceNormalPos.Bottom", stored.bottom}});
+  StorePlacement(kShowNormal, GetParam().stored);
   TfrmPlacementA window;
   window.show();
   LoadFormPlacement(window);

@@ -7,15 +7,14 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <ostream>
+#include <stdexcept>
 
-QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }
 inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
   *out << '"' << bytes.toStdString() << '"';
 }
-QT_END_NAMESPACE
 
 namespace dorvex::testing {
 
