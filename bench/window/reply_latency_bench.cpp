@@ -1,0 +1,111 @@
+// Time from a world list reply's arrival on the loopback adapter to its report in the window's
+// memo: a real window capturing on "lo", replies sent over a real TCP connection on port 6900.
+//
+//   window_reply_bench [REPLIES]   (default 200; needs root for the capture)
+
+#include <pcap/pcap.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "figures.h"
+#include "ini_path.h"
+#include "loopback_peer.h"
+#include "main_window.h"
+#include "world_list_payload.h"
+#include "world_table.h"
+
+namespace {
+
+int LoopbackIndex() {
+  char error[PCAP_ERRBUF_SIZE];
+  pcap_if_t* adapters = nullptr;
+  if (pcap_findalldevs(&adapters, error) != 0) return -1;
+  int index = 0;
+  int found = -1;
+  for (const pcap_if_t* a = adapters; a != nullptr; a = a->next, ++index) {
+    if (std::string_view(a->name) == "lo") found = index;
+  }
+  pcap_freealldevs(adapters);
+  return found;
+}
+
+// All 24 worlds, verdandi carrying `marker` so that each reply's report differs.
+std::vector<std::uint8_t> Reply(std::uint16_t marker) {
+  std::vector<dorvex::WorldRecord> records;
+  std::uint16_t count = 100;
+  for (const dorvex::World& world : dorvex::WorldTable()) {
+    records.push_back(
+        {QByteArray(world.name.data(), static_cast<qsizetype>(world.name.size())), count += 37});
+  }
+  records.front().count = marker;
+  const QByteArray bytes = dorvex::MakeWorldListReply(records);
+  return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  if (geteuid() != 0) {
+    std::printf("window_reply_bench: skipped, the capture on lo needs root\n");
+    return 0;
+  }
+  const int replies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+  const int lo = LoopbackIndex();
+  if (lo < 0) {
+    std::fprintf(stderr, "window_reply_bench: no loopback adapter\n");
+    return 1;
+  }
+
+  QTemporaryDir folder;
+  dorvex::ScopedExecutablePath executable(folder.filePath(QStringLiteral("dorvex")));
+  QFile settings(folder.filePath(QStringLiteral("dorvex.ini")));
+  if (!settings.open(QIODevice::WriteOnly) ||
+      settings.write("[Snoop]\nAdapterIndex=" + QByteArray::number(lo) + "\n") < 0) {
+    std::fprintf(stderr, "window_reply_bench: cannot write the settings file\n");
+    return 1;
+  }
+  settings.close();
+
+  QApplication application(argc, argv);
+  TfrmDVmain window;
+  window.show();
+  auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("memResultString"));
+
+  dorvex::test::LoopbackConnection connection;
+  QElapsedTimer clock;
+  clock.start();
+  QString awaited;
+  qint64 shownAt = -1;
+  QObject::connect(memo, &QPlainTextEdit::textChanged, [&] {
+    if (shownAt < 0 && memo->toPlainText().contains(awaited)) shownAt = clock.nsecsElapsed();
+  });
+
+  std::vector<double> latency;
+  for (int i = 0; i < replies; ++i) {
+    const auto marker = static_cast<std::uint16_t>(1000 + i);
+    awaited = QStringLiteral("【verdandi】 %1\n").arg(marker);
+    shownAt = -1;
+    const qint64 sentAt = clock.nsecsElapsed();
+    connection.ServerSends(Reply(marker));
+    while (shownAt < 0 && clock.nsecsElapsed() - sentAt < 2'000'000'000) {
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    if (shownAt < 0) {
+      std::fprintf(stderr, "window_reply_bench: reply %d never reached the memo\n", i + 1);
+      return 1;
+    }
+    latency.push_back(static_cast<double>(shownAt - sentAt) / 1e6);
+  }
+  dorvex::bench::PrintFigures("reply on loopback to report in memo", "ms", latency);
+  return 0;
+}
