@@ -116,18 +116,17 @@ void SetWindowPlacement(QWidget& window, const WindowPlacementRecord& placement)
   // Keep the far edges representable even with no screen to compare with.
   frame.left = std::min<std::int64_t>(frame.left, INT32_MAX - frame.width);
   frame.top = std::min<std::int64_t>(frame.top, INT32_MAX - frame.height);
-  const QRect client = QRect(static_cast<int>(frame.left), static_cast<int>(frame.top),
-                             static_cast<int>(frame.width), static_cast<int>(frame.height))
-                           .marginsRemoved(margins);
+  const QSize clientSize(static_cast<int>(frame.width) - margins.left() - margins.right(),
+                         static_cast<int>(frame.height) - margins.top() - margins.bottom());
 
   if (window.windowState() & kNotNormalStates) {
     window.setWindowState(window.windowState() & ~kNotNormalStates);
   }
-  if (WindowSystemPlacesWindows()) {
-    window.resize(client.size());
-  } else {
-    window.setGeometry(client);
-  }
+  window.resize(clientSize);
+  // move() places the outer frame, so the position holds even where the frame's size is not
+  // known yet (before the window manager has decorated a newly shown window).
+  if (!WindowSystemPlacesWindows())
+    window.move(static_cast<int>(frame.left), static_cast<int>(frame.top));
   ApplyShowCommand(window, placement);
 }
 

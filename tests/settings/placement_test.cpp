@@ -124,6 +124,9 @@ TEST_F(PlacementTest, AWindowThatIsNotShowingStaysHidden) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.isMaximized());
     EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(30, 40));
+    // Shown later, it gets its frame where the stored frame was.
+    window.show();
+    EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(30, 40));
   }
 }
 
