@@ -39,6 +39,8 @@ TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
       label->setFont(FormFont(kUnitFontPixels));
     }
   }
+  // The copy button's caption needs nearly all of the button's width.
+  ui->btnCopyToClicpbord->setStyleSheet(QStringLiteral("padding-left: 0px; padding-right: 0px;"));
   ui->lblStatus->setTextFormat(Qt::PlainText);
   move(353, 107);
 

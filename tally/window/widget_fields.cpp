@@ -27,7 +27,10 @@ QString WidgetFieldSet::FieldText(Handle field) const {
 }
 
 void WidgetFieldSet::SetFieldText(Handle field, const QString& text) {
-  if (QLineEdit* edit = EditAt(field)) edit->setText(text);
+  if (QLineEdit* edit = EditAt(field)) {
+    edit->setText(text);
+    edit->setCursorPosition(0);  // show a text longer than the field from its start
+  }
 }
 
 QLineEdit* WidgetFieldSet::EditAt(Handle field) const {
