@@ -1,0 +1,50 @@
+// Fuzz target: arbitrary bytes as one captured frame (the first byte picks the link type) through
+// the frame decoder, then its payload through the world list reader and the update cycle.
+// The decoder must never hand on a payload that reaches past the captured bytes.
+
+#include <pcap/dlt.h>
+
+#include <QDateTime>
+#include <QLocale>
+#include <cstdint>
+#include <cstdlib>
+#include <iterator>
+
+#include "count_store.h"
+#include "frame_decoder.h"
+#include "login_time.h"
+#include "memory_fields.h"
+#include "update_cycle.h"
+#include "world_list_reader.h"
+
+namespace {
+
+constexpr int kLinkTypes[] = {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL,
+                              DLT_LOOP,   DLT_RAW,       DLT_IPV4};
+
+void Tally(const std::uint8_t* payload, std::int32_t length) {
+  dorvex::CountStore store;
+  dorvex::MemoryFieldSet fields;
+  dorvex::LoginTime loginTime([] { return QDateTime::fromSecsSinceEpoch(1700000000); });
+  dorvex::WorldListReader reader(store, loginTime, [&] {
+    dorvex::RunUpdateCycle(store, fields, loginTime.Value(), dorvex::ReportOptions{}, QLocale::c());
+  });
+  reader.Read(payload, length);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1 || size > 0xFFFF) return 0;
+  const int linkType = kLinkTypes[data[0] % std::size(kLinkTypes)];
+  const std::uint8_t* frame = data + 1;
+  const auto captured = static_cast<std::uint32_t>(size - 1);
+  const auto segment = dorvex::DecodeTCPSegment(linkType, frame, captured);
+  if (!segment) return 0;
+  if (segment->TCPDataLength < 1 || segment->TCPData < frame ||
+      segment->TCPData + segment->TCPDataLength > frame + captured) {
+    std::abort();  // a payload outside the captured bytes
+  }
+  Tally(segment->TCPData, segment->TCPDataLength);
+  return 0;
+}
