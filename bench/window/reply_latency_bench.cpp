@@ -3,7 +3,6 @@
 //
 //   window_reply_bench [REPLIES]   (default 200; needs root for the capture)
 
-#include <pcap/pcap.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,30 +12,17 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 #include <vector>
 
 #include "figures.h"
 #include "ini_path.h"
+#include "loopback_adapter.h"
 #include "loopback_peer.h"
 #include "main_window.h"
 #include "world_list_payload.h"
 #include "world_table.h"
 
 namespace {
-
-int LoopbackIndex() {
-  char error[PCAP_ERRBUF_SIZE];
-  pcap_if_t* adapters = nullptr;
-  if (pcap_findalldevs(&adapters, error) != 0) return -1;
-  int index = 0;
-  int found = -1;
-  for (const pcap_if_t* a = adapters; a != nullptr; a = a->next, ++index) {
-    if (std::string_view(a->name) == "lo") found = index;
-  }
-  pcap_freealldevs(adapters);
-  return found;
-}
 
 // All 24 worlds, verdandi carrying `marker` so that each reply's report differs.
 std::vector<std::uint8_t> Reply(std::uint16_t marker) {
@@ -60,7 +46,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   const int replies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
-  const int lo = LoopbackIndex();
+  const int lo = dorvex::test::LoopbackAdapterIndex();
   if (lo < 0) {
     std::fprintf(stderr, "window_reply_bench: no loopback adapter\n");
     return 1;

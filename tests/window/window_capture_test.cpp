@@ -2,33 +2,18 @@
 // the user, a world list reply sent over a real TCP connection on port 6900, and closing while
 // capturing.
 
-#include <pcap/pcap.h>
-
 #include <QCheckBox>
 #include <QTest>
 #include <vector>
 
 #include "live_test_support.h"
+#include "loopback_adapter.h"
 #include "loopback_peer.h"
 #include "window_fixture.h"
 #include "world_list_payload.h"
 
 namespace dorvex::test {
 namespace {
-
-// The index of "lo" in the capture library's adapter order, -1 when there is none.
-int LoopbackIndex() {
-  char error[PCAP_ERRBUF_SIZE];
-  pcap_if_t* adapters = nullptr;
-  if (pcap_findalldevs(&adapters, error) != 0) return -1;
-  int index = 0;
-  int found = -1;
-  for (const pcap_if_t* a = adapters; a != nullptr; a = a->next, ++index) {
-    if (std::string_view(a->name) == "lo") found = index;
-  }
-  pcap_freealldevs(adapters);
-  return found;
-}
 
 std::vector<std::uint8_t> Reply(std::initializer_list<WorldRecord> records) {
   const QByteArray bytes = MakeWorldListReply(std::span(records.begin(), records.size()));
@@ -39,7 +24,7 @@ class WindowCaptureTest : public WindowTest {
  protected:
   void SetUp() override {
     if (!CanCapture()) GTEST_SKIP() << kNeedsRoot;
-    lo_ = LoopbackIndex();
+    lo_ = LoopbackAdapterIndex();
     ASSERT_GE(lo_, 0) << "no loopback adapter";
   }
   void SelectLoopbackInSettings() {
