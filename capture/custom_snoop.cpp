@@ -107,6 +107,12 @@ void TCustomSnoop::SetMessageNotifier(TMessageNotifier notifier) {
   notifier_ = std::move(notifier);
 }
 
+std::optional<pcap_stat> TCustomSnoop::CaptureStatistics() const {
+  pcap_stat statistics{};
+  if (!handle_ || pcap_stats(handle_, &statistics) != 0) return std::nullopt;
+  return statistics;
+}
+
 void TCustomSnoop::Notify(const QString& text) const {
   if (notifier_) {
     notifier_(text);

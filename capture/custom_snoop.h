@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "header_records.h"
 
@@ -84,6 +85,10 @@ class TCustomSnoop : public QObject {
   void SetReadTimeOut(int value) { readTimeOut_ = value; }
 
   void SetMessageNotifier(TMessageNotifier notifier);
+
+  // The capture library's counters of the open handle (packets received, dropped by the kernel
+  // and by the interface); nullopt when closed or when the library cannot tell.
+  std::optional<pcap_stat> CaptureStatistics() const;
 
   TOnGetRemoteAdapterInfo OnGetRemoteAdapterInfo;
 
