@@ -11,10 +11,6 @@ namespace dorvex::cli {
 
 namespace {
 
-QDateTime LocalTimeOf(const timeval& time) {
-  return QDateTime::fromMSecsSinceEpoch(qint64{time.tv_sec} * 1000 + time.tv_usec / 1000);
-}
-
 QString LinkTypeName(int linkType) {
   const char* name = pcap_datalink_val_to_name(linkType);
   return name ? QString::fromLatin1(name) : QString::number(linkType);
@@ -32,8 +28,19 @@ CaptureFileSource::~CaptureFileSource() {
 LoginTime::Clock CaptureFileSource::LoginClock() {
   return [this] {
     Prime();
-    return haveFrameTime_ ? LocalTimeOf(frameTime_) : QDateTime();
+    return haveFrameTime_ ? FrameTime() : QDateTime();
   };
+}
+
+QDateTime CaptureFileSource::FrameTime() {
+  // Asking the time zone for every payload costs a file lookup each time: its offset is asked
+  // once per second of capture time instead, and the same wall-clock time given with it.
+  if (frameTime_.tv_sec != offsetSecond_) {
+    offsetSecond_ = frameTime_.tv_sec;
+    utcOffset_ = QDateTime::fromSecsSinceEpoch(offsetSecond_).offsetFromUtc();
+  }
+  return QDateTime::fromMSecsSinceEpoch(
+      qint64{frameTime_.tv_sec} * 1000 + frameTime_.tv_usec / 1000, Qt::OffsetFromUTC, utcOffset_);
 }
 
 void CaptureFileSource::Prime() {

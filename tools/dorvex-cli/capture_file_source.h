@@ -4,6 +4,7 @@
 
 #include <pcap/pcap.h>
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -30,6 +31,7 @@ class CaptureFileSource : public PayloadSource {
   void Prime();
   bool Open();
   int ReadNext();
+  QDateTime FrameTime();  // local wall-clock time of frameTime_
 
   const QString path_;
   const QString filter_;
@@ -42,6 +44,8 @@ class CaptureFileSource : public PayloadSource {
   const u_char* data_ = nullptr;
   timeval frameTime_{};
   bool haveFrameTime_ = false;
+  time_t offsetSecond_ = -1;  // the capture second whose UTC offset utcOffset_ holds
+  int utcOffset_ = 0;
 };
 
 }  // namespace dorvex::cli

@@ -20,12 +20,19 @@ bool ReportSession::Feed(const std::uint8_t* data, std::int64_t length) {
 }
 
 QStringList ReportSession::Report() const {
-  if (replied_) return lastReport_;
-  return BuildResultString(fields_, CalcTotals(fields_), loginTime_.Value(), options_, locale_);
+  if (!replied_) {
+    return BuildResultString(fields_, CalcTotals(fields_), loginTime_.Value(), options_, locale_);
+  }
+  if (reportStale_) {
+    lastReport_ = RunUpdateCycle(store_, fields_, lastReplyLoginTime_, options_, locale_);
+    reportStale_ = false;
+  }
+  return lastReport_;
 }
 
 void ReportSession::UpdateAll() {
-  lastReport_ = RunUpdateCycle(store_, fields_, loginTime_.Value(), options_, locale_);
+  lastReplyLoginTime_ = loginTime_.Value();
+  reportStale_ = true;
   replied_ = true;
 }
 

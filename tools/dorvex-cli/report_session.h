@@ -32,10 +32,15 @@ class ReportSession {
   ReportOptions options_;
   QLocale locale_;
   CountStore store_;
-  MemoryFieldSet fields_;
+  mutable MemoryFieldSet fields_;
   LoginTime loginTime_;
   WorldListReader reader_;
-  QStringList lastReport_;
+  // The report of the last reply is rendered when it is asked for, with the login time of that
+  // reply: the count store only grows and ShowCounts rewrites every entry, so rendering once
+  // gives what rendering at every reply would have left.
+  QDateTime lastReplyLoginTime_;
+  mutable QStringList lastReport_;
+  mutable bool reportStale_ = false;
   bool replied_ = false;
 };
 
