@@ -25,8 +25,8 @@ Bytes BuildDatagram(const DatagramSpec& spec) {
   std::memcpy(&d[12], loopback, 4);
   std::memcpy(&d[16], loopback, 4);
   for (std::size_t i = 20; i < ipLength; ++i) d[i] = 1;  // IPv4 no-operation options
-  Put16(d, ipLength, 6900);                              // source port
-  Put16(d, ipLength + 2, 50000);                         // destination port
+  Put16(d, ipLength, spec.sourcePort);
+  Put16(d, ipLength + 2, spec.destinationPort);
   d[ipLength + 12] = static_cast<std::uint8_t>(spec.dataOffsetNibble.value_or(tcpLength / 4) << 4);
   d[ipLength + 13] = 0x18;                                                      // PSH ACK
   for (std::size_t i = ipLength + 20; i < ipLength + tcpLength; ++i) d[i] = 1;  // TCP NOPs

@@ -20,6 +20,8 @@ struct DatagramSpec {
   std::optional<int> headerLengthNibble;          // overrides the IPv4 header-length nibble
   std::optional<int> dataOffsetNibble;            // overrides the TCP data offset nibble
   std::optional<std::uint16_t> totalLength;       // overrides the IPv4 total length
+  std::uint16_t sourcePort = 6900;
+  std::uint16_t destinationPort = 50000;
 
   DatagramSpec& IpOptions(int words) { return Set(ipOptionWords, words); }
   DatagramSpec& TcpOptions(int words) { return Set(tcpOptionWords, words); }
@@ -29,6 +31,10 @@ struct DatagramSpec {
   DatagramSpec& HeaderLengthNibble(int value) { return Set(headerLengthNibble, value); }
   DatagramSpec& DataOffsetNibble(int value) { return Set(dataOffsetNibble, value); }
   DatagramSpec& TotalLength(std::uint16_t value) { return Set(totalLength, value); }
+  DatagramSpec& Ports(std::uint16_t source, std::uint16_t destination) {
+    sourcePort = source;
+    return Set(destinationPort, destination);
+  }
 
  private:
   template <typename Field, typename Value>

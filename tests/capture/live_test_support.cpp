@@ -2,24 +2,27 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThread>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace dorvex::test {
 
-bool CanCapture() {
-  return geteuid() == 0;
-}
+bool CanCapture() { return geteuid() == 0; }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  if (done()) return true;
+  // A real event loop: posted hand-overs are served as soon as they arrive; the timer only
+  // checks the condition and the deadline.
   const QDeadlineTimer deadline(timeout);
-  while (!done()) {
-    if (deadline.hasExpired()) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, [&] {
+    if (done() || deadline.hasExpired()) loop.quit();
+  });
+  check.start(1);
+  loop.exec();
+  return done();
 }
 
 void PumpFor(std::chrono::milliseconds duration) {

@@ -19,6 +19,8 @@
 #include "report_output.h"
 #include "report_session.h"
 #include "snoop_tcp_data.h"
+#include "update_cycle.h"
+#include "world_list_reader.h"
 
 namespace dorvex {
 namespace {
@@ -54,16 +56,24 @@ QDateTime LocalTimeOf(const timeval& time) {
   return QDateTime::fromMSecsSinceEpoch(qint64{time.tv_sec} * 1000 + time.tv_usec / 1000);
 }
 
-// The report of a session fed `payloads`, the login time being the time given with each.
+// The report rendered at the last reply of `payloads`, each handled at the time given with it,
+// with the tally core directly (rendering at every reply, as the window does).
 QByteArray ExpectedReport(const std::vector<std::pair<timeval, Bytes>>& payloads,
                           const timeval& firstFrame) {
   QDateTime now = LocalTimeOf(firstFrame);
-  cli::ReportSession session(ReportOptions{}, QLocale::system(), [&now] { return now; });
+  CountStore store;
+  MemoryFieldSet fields;
+  LoginTime loginTime([&now] { return now; });
+  loginTime.Stamp();
+  QStringList report;
+  WorldListReader reader(store, loginTime, [&] {
+    report = RunUpdateCycle(store, fields, loginTime.Value(), ReportOptions{}, QLocale::system());
+  });
   for (const auto& [time, payload] : payloads) {
     now = LocalTimeOf(time);
-    session.Feed(payload.data(), static_cast<std::int64_t>(payload.size()));
+    reader.Read(payload.data(), static_cast<std::int64_t>(payload.size()));
   }
-  return cli::EncodeReport(JoinReportLines(session.Report()), cli::OutputEncoding::kUtf8);
+  return cli::EncodeReport(JoinReportLines(report), cli::OutputEncoding::kUtf8);
 }
 
 const Bytes kReplyA = test::WorldListReply({{"idun", 321}, {"verdandi", 1000}});
@@ -82,18 +92,20 @@ TEST_F(ReplayTest, ReadGivesTheReportOfTheFramesPayloadsAtTheirCaptureTimes) {
     return test::WithLinuxCookedV2(test::BuildDatagram(DatagramSpec().Payload(payload)));
   };
   const timeval t0{1700000000, 250000}, t1{1700000061, 0}, t2{1700003700, 999999},
-      t3{1700007300, 0};
+      t3{1700007300, 0}, t4{1700010900, 0};
   const std::string path = PathOf("cooked.pcap");
   ASSERT_TRUE(test::WriteCaptureFile(
       path, DLT_LINUX_SLL2,
       {{t0, test::WithLinuxCookedV2(test::BuildDatagram(DatagramSpec()))},  // an acknowledgement
        {t1, frame(kHello)},
        {t2, frame(kReplyA)},
-       {t3, frame(kReplyB)}}));
+       {t3, frame(kReplyB)},
+       {t4, frame(kHello)}}));  // after the last reply: not in the report
 
   const CliRun run = RunDorvexCli({QStringLiteral("--read"), QString::fromStdString(path)});
   ASSERT_EQ(run.status, cli::kExitOk) << run.err.toStdString();
-  EXPECT_EQ(run.out, ExpectedReport({{t1, kHello}, {t2, kReplyA}, {t3, kReplyB}}, t0));
+  EXPECT_EQ(run.out,
+            ExpectedReport({{t1, kHello}, {t2, kReplyA}, {t3, kReplyB}, {t4, kHello}}, t0));
   EXPECT_TRUE(run.err.isEmpty());
 }
 
