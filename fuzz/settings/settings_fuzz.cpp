@@ -2,7 +2,9 @@
 // file object. Nothing may crash; the write must read back and keep every other line in order.
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <array>
 #include <cstdint>
@@ -60,7 +62,11 @@ void Check(bool condition, const char* what) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static QTemporaryDir folder;
+  // In memory where possible: every write syncs the file to the disk.
+  static QTemporaryDir folder(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                  ? QStringLiteral("/dev/shm/dorvex-settings-fuzz-XXXXXX")
+                                  : QDir::tempPath() +
+                                        QStringLiteral("/dorvex-settings-fuzz-XXXXXX"));
   const QString path = folder.filePath(QStringLiteral("fuzz.ini"));
   const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   {
