@@ -65,6 +65,10 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   TfrmDVmain window;
   window.show();
+  // Replies come long after the start: let the first paints and the font loading finish.
+  QElapsedTimer settle;
+  settle.start();
+  while (settle.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
   auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("memResultString"));
 
   dorvex::test::LoopbackConnection connection;
@@ -87,7 +91,10 @@ int main(int argc, char** argv) {
       QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     if (shownAt < 0) {
-      std::fprintf(stderr, "window_reply_bench: reply %d never reached the memo\n", i + 1);
+      const QStringList shown =
+          memo->toPlainText().split(QLatin1Char('\n')).filter(QStringLiteral("verdandi"));
+      std::fprintf(stderr, "window_reply_bench: reply %d never reached the memo (it shows %s)\n",
+                   i + 1, qPrintable(shown.join(QLatin1Char('|'))));
       return 1;
     }
     latency.push_back(static_cast<double>(shownAt - sentAt) / 1e6);
