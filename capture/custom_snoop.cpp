@@ -35,6 +35,18 @@ QString ErrorBufferText(const char (&errorBuffer)[PCAP_ERRBUF_SIZE]) {
   return QString::fromLocal8Bit(errorBuffer, qstrnlen(errorBuffer, PCAP_ERRBUF_SIZE));
 }
 
+// The machine's adapters (possibly none), released when the result goes; nullopt with the
+// library's text in `error` on failure.
+std::optional<AdapterEnumeration> FindAllAdapters(QString& error) {
+  pcap_if_t* devices = nullptr;
+  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
+  if (pcap_findalldevs(&devices, errorBuffer) != 0) {
+    error = ErrorBufferText(errorBuffer);
+    return std::nullopt;
+  }
+  return AdapterEnumeration(devices);
+}
+
 // The IPv4 netmask of the adapter's first address, as stored (network order).
 bpf_u_int32 NetmaskOf(const pcap_if_t& adapter) {
   const pcap_addr_t* first = adapter.addresses;
@@ -65,14 +77,9 @@ TCustomSnoop::~TCustomSnoop() {
 }
 
 void TCustomSnoop::EnumerateAdapters(QStringList& list, bool descriptions) {
-  pcap_if_t* devices = nullptr;
-  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  if (pcap_findalldevs(&devices, errorBuffer) != 0) {
-    lastError_ = ErrorBufferText(errorBuffer);
-    return;
-  }
-  const AdapterEnumeration enumeration(devices);
-  for (const pcap_if_t* device = devices; device; device = device->next) {
+  const std::optional<AdapterEnumeration> enumeration = FindAllAdapters(lastError_);
+  if (!enumeration) return;
+  for (const pcap_if_t* device = enumeration->get(); device; device = device->next) {
     const char* text = descriptions ? device->description : device->name;
     list.append(text ? QString::fromLocal8Bit(text) : QString());
   }
@@ -129,15 +136,10 @@ void TCustomSnoop::Open() {
   // A thread that ended by itself has run its termination event: free it now.
   if (thread_) StopThread();
 
-  pcap_if_t* devices = nullptr;
-  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  if (pcap_findalldevs(&devices, errorBuffer) != 0) {
-    lastError_ = ErrorBufferText(errorBuffer);
-    return;
-  }
-  const AdapterEnumeration enumeration(devices);
+  const std::optional<AdapterEnumeration> enumeration = FindAllAdapters(lastError_);
+  if (!enumeration) return;
   const QByteArray source = adapterName_.toLocal8Bit();
-  const pcap_if_t* adapter = devices;
+  const pcap_if_t* adapter = enumeration->get();
   while (adapter && (source.isEmpty() || std::strcmp(adapter->name, source.constData()) != 0)) {
     adapter = adapter->next;
   }
