@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <QTimer>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
@@ -281,6 +282,31 @@ TEST_F(LiveCaptureTest, DestroyedWhileTrafficFlows) {
   const std::size_t seen = recorder_.Count();
   PumpFor(100ms);  // no stale wake-up reaches a destroyed component
   EXPECT_EQ(recorder_.Count(), seen);
+}
+
+// An adapter that disappears under a running capture makes the read fail: the capture ends with
+// the read error's text and no message, and the component opens again afterwards.
+TEST_F(LiveCaptureTest, ReadErrorEndsCaptureWithItsText) {
+  // A tap left over by an interrupted run goes first.
+  if (std::system("ip link del dorvextap0 2>/dev/null; "
+                  "ip tuntap add dev dorvextap0 mode tap && ip link set dorvextap0 up") != 0) {
+    GTEST_SKIP() << "cannot create a tap adapter here (ip tuntap)";
+  }
+  TSnoopTCPData snoop(nullptr, [this](const QString& text) { messages_.push_back(text); });
+  snoop.SetAdapterName(QStringLiteral("dorvextap0"));
+  snoop.Open();
+  const bool opened = snoop.Active();
+  PumpFor(50ms);  // the capture thread is blocked in its read
+  const int removed = std::system("ip link del dorvextap0");
+  ASSERT_TRUE(opened) << snoop.LastError().toStdString();
+  ASSERT_EQ(removed, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !snoop.Active(); }));
+  EXPECT_EQ(snoop.LastError(), QStringLiteral("Snoop Error: pcap_next_ex return -1"));
+  EXPECT_TRUE(messages_.isEmpty());
+
+  snoop.SetAdapterName(QStringLiteral("lo"));
+  snoop.Open();
+  EXPECT_TRUE(snoop.Active()) << snoop.LastError().toStdString();
 }
 
 // Without capture rights Open fails with the library's permission text, which callers recognise.
