@@ -11,10 +11,18 @@ TSnoopThread::TSnoopThread(TCustomSnoop* snoop, std::function<void()> wakeMainTh
       handOver_(std::move(wakeMainThread)) {}
 
 TSnoopThread::~TSnoopThread() {
-  wait();
+  Join();
 }
 
-void TSnoopThread::run() {
+void TSnoopThread::Resume() {
+  thread_ = std::thread([this] { Run(); });
+}
+
+void TSnoopThread::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void TSnoopThread::Run() {
   try {
     Execute();
   } catch (...) {
@@ -52,7 +60,7 @@ void TSnoopThread::Stop() {
   // The handle is open until the termination event has run, which happens only after the end.
   if (handle_ && !terminationEventRun_) pcap_breakloop(handle_);
   handOver_.ServeUntilFinished();
-  wait();
+  Join();
   RunTerminationEvent();
 }
 

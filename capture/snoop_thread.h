@@ -4,9 +4,9 @@
 
 #include <pcap/pcap.h>
 
-#include <QThread>
 #include <atomic>
 #include <functional>
+#include <thread>
 
 #include "hand_over.h"
 
@@ -14,15 +14,18 @@ namespace dorvex {
 
 class TCustomSnoop;
 
-class TSnoopThread : public QThread {
+// Built on std::thread: its join is a synchronisation that thread checkers can see.
+class TSnoopThread {
  public:
   // Created suspended: nothing runs before Resume. Takes the component's capture handle and its
   // ThreadSafe value now; `wakeMainThread` must make the main thread call ServeMainThread soon.
   TSnoopThread(TCustomSnoop* snoop, std::function<void()> wakeMainThread);
   // Waits for the thread to end; Stop it first.
-  ~TSnoopThread() override;
+  ~TSnoopThread();
+  TSnoopThread(const TSnoopThread&) = delete;
+  TSnoopThread& operator=(const TSnoopThread&) = delete;
 
-  void Resume() { start(); }
+  void Resume();
 
   // Main thread: requests termination, wakes a blocked read and waits until the thread has ended,
   // running its hand-overs and then the termination event meanwhile.
@@ -37,11 +40,10 @@ class TSnoopThread : public QThread {
   bool Ended() const { return handOver_.Finished(); }
   bool ReadFailed() const { return readFailed_; }
 
- protected:
-  void run() override;
-
  private:
+  void Run();
   void Execute();
+  void Join();
   void RunTerminationEvent();
 
   TCustomSnoop* const snoop_;
@@ -51,6 +53,7 @@ class TSnoopThread : public QThread {
   std::atomic<bool> readFailed_{false};
   bool terminationEventRun_ = false;  // main thread only
   HandOver handOver_;
+  std::thread thread_;
 };
 
 }  // namespace dorvex
