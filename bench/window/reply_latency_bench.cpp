@@ -14,9 +14,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "adapter_index.h"
 #include "figures.h"
 #include "ini_path.h"
-#include "loopback_adapter.h"
 #include "loopback_peer.h"
 #include "main_window.h"
 #include "world_list_payload.h"

@@ -1,9 +1,15 @@
 #pragma once
-// Where the loopback adapter "lo" stands in the capture library's adapter order.
+// Where an adapter stands in the capture library's adapter order (the window's adapter index).
+
+#include <string_view>
 
 namespace dorvex::test {
 
-// The index of "lo" among pcap_findalldevs' adapters (the window's adapter index), -1 when absent.
-int LoopbackAdapterIndex();
+// The index of the adapter named `name` among pcap_findalldevs' adapters, -1 when absent.
+int AdapterIndexOf(std::string_view name);
+
+inline int LoopbackAdapterIndex() {
+  return AdapterIndexOf("lo");
+}
 
 }  // namespace dorvex::test

@@ -4,10 +4,11 @@
 
 #include <QCheckBox>
 #include <QTest>
+#include <cstdlib>
 #include <vector>
 
+#include "adapter_index.h"
 #include "live_test_support.h"
-#include "loopback_adapter.h"
 #include "loopback_peer.h"
 #include "window_fixture.h"
 #include "world_list_payload.h"
@@ -99,6 +100,24 @@ TEST_F(WindowCaptureTest, NonRepliesChangeNothing) {
   connection.ClientSends(Reply({{"magni", 3}}));  // either direction counts
   ASSERT_TRUE(MemoShows(QStringLiteral("【　magni .】 3")));
   EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
+}
+
+// An adapter removed under the capture ends it by itself: the status line says so without a click.
+TEST_F(WindowCaptureTest, StatusLineNoticesACaptureThatEndsByItself) {
+  if (std::system("ip link del dorvexwtap0 2>/dev/null; "
+                  "ip tuntap add dev dorvexwtap0 mode tap && ip link set dorvexwtap0 up") != 0) {
+    GTEST_SKIP() << "cannot create a tap adapter here (ip tuntap)";
+  }
+  const int tap = AdapterIndexOf("dorvexwtap0");
+  WriteSettings(QByteArray(kQuietSettings) + "[Snoop]\nAdapterIndex=" + QByteArray::number(tap) +
+                "\n");
+  Show();
+  const QString capturing = StatusText();
+  const int removed = std::system("ip link del dorvexwtap0");
+  ASSERT_EQ(capturing, "Capturing on dorvexwtap0 (filter: tcp port 6900)");
+  ASSERT_EQ(removed, 0);
+  EXPECT_TRUE(PumpUntil([&] { return StatusText() != capturing; }));
+  EXPECT_EQ(StatusText(), "Not capturing: Snoop Error: pcap_next_ex return -1");
 }
 
 }  // namespace
