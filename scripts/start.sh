@@ -34,4 +34,4 @@ if [[ -x "$window" ]]; then
 fi
 
 # Without the window program, show the report of the sample reply.
-exec "$cli" samples/worked-example.bin
+exec "$cli" samples/world_list_reply.bin
