@@ -143,6 +143,10 @@ TEST_F(ReplayTest, ReadFailuresNameTheFileOrFilterAndTheReason) {
     EXPECT_EQ(run.err.count(u'\n'), 1) << "one line";
     EXPECT_TRUE(run.out.isEmpty());
   }
+  const CliRun both =
+      RunDorvexCli({"--read", QString::fromStdString(ethernet), "--interface", "lo"});
+  EXPECT_EQ(both.status, cli::kExitUsage);
+  EXPECT_TRUE(both.err.contains(QStringLiteral("exclude each other"))) << both.err.toStdString();
 }
 
 class LiveReplayTest : public ReplayTest {

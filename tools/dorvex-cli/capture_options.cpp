@@ -25,16 +25,23 @@ bool PositiveCount(const char* option, const QString& value, std::optional<int>&
   return true;
 }
 
+// A capture file and a live adapter are two different runs.
+bool OneCaptureSource(const CaptureOptions& capture, UsageError& error) {
+  if (capture.readFile.isEmpty() || capture.interfaceName.isEmpty()) return true;
+  error.message = QStringLiteral("options '--read' and '--interface' exclude each other");
+  return false;
+}
+
 }  // namespace
 
 bool ApplyRead(CliOptions& options, const QString& value, UsageError& error) {
   options.capture.readFile = value;
-  return NonEmpty("--read", value, error);
+  return NonEmpty("--read", value, error) && OneCaptureSource(options.capture, error);
 }
 
 bool ApplyInterface(CliOptions& options, const QString& value, UsageError& error) {
   options.capture.interfaceName = value;
-  return NonEmpty("--interface", value, error);
+  return NonEmpty("--interface", value, error) && OneCaptureSource(options.capture, error);
 }
 
 bool ApplyFilter(CliOptions& options, const QString& value, UsageError&) {
