@@ -23,15 +23,10 @@ MemoryFieldSet FieldsWith(const Texts& texts) {
 
 TEST(MemoryFieldSetTest, FindsFieldsIgnoringOnlyAsciiCase) {
   MemoryFieldSet fields;
-  EXPECT_NE(fields.FindField(u"edtVerdandiQty"), FieldAccess::kNoField);
-  EXPECT_EQ(fields.FindField(u"EDTVERDANDIQTY"), fields.FindField(u"edtVerdandiQty"));
   EXPECT_NE(fields.FindField(u"edttempservername"), FieldAccess::kNoField);
+  EXPECT_EQ(fields.FindField(u"EDTVERDANDIQTY"), fields.FindField(u"edtVerdandiQty"));
   EXPECT_EQ(fields.FindField(u"edtVerdandi"), FieldAccess::kNoField);
-  EXPECT_EQ(fields.FindField(u"edtVerdandiQty "), FieldAccess::kNoField);
   EXPECT_EQ(fields.FindField(u"edt\uFF56erdandiQty"), FieldAccess::kNoField);  // full-width v
-  EXPECT_EQ(fields.FindField(u""), FieldAccess::kNoField);
-  EXPECT_EQ(fields.FieldText(FieldAccess::kNoField), QString());
-  fields.SetFieldText(1000, QStringLiteral("x"));  // ignored, no crash
   for (const World& world : WorldTable()) {
     EXPECT_NE(fields.FindField(ToQString(world.fieldName)), FieldAccess::kNoField) << world.name;
   }
@@ -59,32 +54,25 @@ TEST_P(ShowCountsTest, FillsFieldsFromStore) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShowCountsTest,
-    ::testing::Values(ShowCase{"NameFindsFieldAnyCase",
-                               {{"verdandi", "1200"}, {"MAGNI", "800"}},
-                               {},
-                               {{u"edtVerdandiQty", "1200"},
-                                {u"edtMagniQty", "800"},
-                                {u"edtTempServerName", ""}}},
-                      ShowCase{"LastUnlistedNameWins",
-                               {{"alpha", "3"}, {"beta", "5"}},
-                               {},
-                               {{u"edtTempServerName", "beta"}, {u"edtTempServerQty", "5"}}},
-                      ShowCase{"EmptyNameEmptiesTempName",
-                               {{"", "9"}},
-                               {{u"edtTempServerName", "old"}},
-                               {{u"edtTempServerName", ""}, {u"edtTempServerQty", "9"}}},
-                      ShowCase{"TempServerNameFindsQtyField",
-                               {{"tempserver", "4"}},
-                               {{u"edtTempServerName", "kept"}},
-                               {{u"edtTempServerName", "kept"}, {u"edtTempServerQty", "4"}}},
-                      ShowCase{"FieldsWithoutEntryKeepText",
-                               {{"thor", "1"}},
-                               {{u"edtSurtQty", "typed"}},
-                               {{u"edtSurtQty", "typed"}, {u"edtThorQty", "1"}}},
-                      ShowCase{"NonAsciiLookalikeGoesToTempRow",
-                               {{"\u0130dun", "2"}},  // dotted capital I: not an A-Z letter
-                               {},
-                               {{u"edtIdunQty", ""}, {u"edtTempServerName", "\u0130dun"}}}),
+    ::testing::Values(
+        // Dotted capital I is no A-Z letter: that name is unlisted. The last unlisted name wins.
+        ShowCase{"ListedAnyCaseLastUnlistedToTempRow",
+                 {{"verdandi", "1200"}, {"MAGNI", "800"}, {"\u0130dun", "2"}, {"beta", "5"}},
+                 {{u"edtSurtQty", "typed"}},
+                 {{u"edtVerdandiQty", "1200"},
+                  {u"edtMagniQty", "800"},
+                  {u"edtIdunQty", ""},
+                  {u"edtSurtQty", "typed"},
+                  {u"edtTempServerName", "beta"},
+                  {u"edtTempServerQty", "5"}}},
+        ShowCase{"EmptyNameEmptiesTempName",
+                 {{"", "9"}},
+                 {{u"edtTempServerName", "old"}},
+                 {{u"edtTempServerName", ""}, {u"edtTempServerQty", "9"}}},
+        ShowCase{"TempServerNameFindsQtyField",
+                 {{"tempserver", "4"}},
+                 {{u"edtTempServerName", "kept"}},
+                 {{u"edtTempServerName", "kept"}, {u"edtTempServerQty", "4"}}}),
     [](const auto& info) { return std::string(info.param.what); });
 
 struct TotalsCase {
@@ -105,38 +93,22 @@ TEST_P(CalcTotalsTest, SumsPositiveCountsIntoTheirTotals) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CalcTotalsTest,
     ::testing::Values(
-        TotalsCase{"AllEmpty", {}, {}},
-        TotalsCase{"WorkedExample",
-                   {{u"edtVerdandiQty", "1200"},
-                    {u"edtMagniQty", "800"},
-                    {u"edtChaosQty", "2000"},
-                    {u"edtThorQty", "950"},
-                    {u"edtLisaQty", "900"},
-                    {u"edtUrdrQty", "300"},
-                    {u"edtTempServerName", "temp1"},
-                    {u"edtTempServerQty", "50"}},
-                   {{2050, 2000, 950, 900}, {2000, 0, 950, 900, 800}, 6200}},
         TotalsCase{"UrdrGrandOnly", {{u"edtUrdrQty", "300"}}, {{}, {}, 300}},
-        TotalsCase{
-            "TempRowNeedsName", {{u"edtTempServerName", ""}, {u"edtTempServerQty", "7"}}, {}},
+        TotalsCase{"NothingCounts",
+                   {{u"edtTempServerName", ""},
+                    {u"edtTempServerQty", "7"},
+                    {u"edtSurtQty", "0"},
+                    {u"edtGarmQty", "-1"},
+                    {u"edtIdunQty", "abc"},
+                    {u"edtEirQty", "12 "},
+                    {u"edtBaldurQty", "$FFFFFFFF"}},
+                   {}},
         TotalsCase{"TempRowSingleSpaceName",
                    {{u"edtTempServerName", " "}, {u"edtTempServerQty", "7"}},
                    {{7, 0, 0, 0}, {}, 7}},
-        TotalsCase{"NonPositiveAndUnreadableAddNothing",
-                   {{u"edtSurtQty", "0"},
-                    {u"edtGarmQty", "-1"},
-                    {u"edtTyrQty", "-5"},
-                    {u"edtIdunQty", "abc"},
-                    {u"edtEirQty", "12 "},
-                    {u"edtFreyaQty", "\t12"},
-                    {u"edtBaldurQty", "$FFFFFFFF"}},
-                   {}},
-        TotalsCase{"LeadingSpacesAndHex",
-                   {{u"edtFenrirQty", "   12"}, {u"edtLokiQty", "$10"}},
-                   {{0, 0, 28, 0}, {28, 0, 0, 0, 0}, 28}},
         TotalsCase{"EveryGenerationMember",
                    {{u"edtIrisQty", "1"},
-                    {u"edtLydiaQty", "10"},
+                    {u"edtLydiaQty", " $A"},
                     {u"edtOdinQty", "100"},
                     {u"edtHeimdalQty", "1000"},
                     {u"edtForsetyQty", "10000"}},
@@ -152,17 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
              {u"edtTempServerQty", "$7FFFFFFF"}},
             {{4LL * 2147483647, 0, 0, 0}, {0, 0, 0, 0, 3LL * 2147483647}, 5LL * 2147483647}}),
     [](const auto& info) { return std::string(info.param.what); });
-
-TEST(AddCountTest, AddsToEveryGivenTotalAndSkipsNull) {
-  std::int64_t a = 1, b = 2;
-  AddCount(u"5", {&a, nullptr, &b});
-  EXPECT_EQ(a, 6);
-  EXPECT_EQ(b, 7);
-  AddCount(u"-5", {&a, &b});
-  AddCount(u"", {&a, &b});
-  EXPECT_EQ(a, 6);
-  EXPECT_EQ(b, 7);
-}
 
 }  // namespace
 }  // namespace dorvex

@@ -1,28 +1,9 @@
 #pragma once
-// The report's worked example: its counts, its login time and the 44 lines it renders to.
+// The report's worked example: the lines the sample reply renders to, in each variant.
 
-#include <QDateTime>
 #include <QStringList>
 
-#include "memory_fields.h"
-
 namespace dorvex::testing {
-
-inline QDateTime ExampleLoginTime() {
-  return QDateTime(QDate(2007, 9, 1), QTime(21, 5, 9));
-}
-
-// Fills the count fields as the worked example has them.
-inline void FillExampleFields(MemoryFieldSet& fields) {
-  fields.SetText(u"edtVerdandiQty", QStringLiteral("1200"));
-  fields.SetText(u"edtMagniQty", QStringLiteral("800"));
-  fields.SetText(u"edtChaosQty", QStringLiteral("2000"));
-  fields.SetText(u"edtThorQty", QStringLiteral("950"));
-  fields.SetText(u"edtLisaQty", QStringLiteral("900"));
-  fields.SetText(u"edtUrdrQty", QStringLiteral("300"));
-  fields.SetText(u"edtTempServerName", QStringLiteral("temp1"));
-  fields.SetText(u"edtTempServerQty", QStringLiteral("50"));
-}
 
 // Expand on, Compatible off.
 inline QStringList ExampleReportExpanded() {
