@@ -28,10 +28,6 @@ class WindowCaptureTest : public WindowTest {
     lo_ = LoopbackAdapterIndex();
     ASSERT_GE(lo_, 0) << "no loopback adapter";
   }
-  void SelectLoopbackInSettings() {
-    WriteSettings(QByteArray(kQuietSettings) + "[Snoop]\nAdapterIndex=" + QByteArray::number(lo_) +
-                  "\n");
-  }
   bool MemoShows(const QString& line) {
     return PumpUntil([&] { return MemoLines().contains(line); });
   }
@@ -41,8 +37,7 @@ class WindowCaptureTest : public WindowTest {
 const QString kCapturingOnLo = QStringLiteral("Capturing on lo (filter: tcp port 6900)");
 
 TEST_F(WindowCaptureTest, StoredAdapterCapturesRepliesIntoFieldsAndReport) {
-  SelectLoopbackInSettings();
-  Show();
+  ShowQuiet("[Snoop]\nAdapterIndex=" + QByteArray::number(lo_) + "\n");
   EXPECT_EQ(Child<QComboBox>("cboAdapter").currentIndex(), lo_);
   EXPECT_EQ(StatusText(), kCapturingOnLo);
 
@@ -53,6 +48,14 @@ TEST_F(WindowCaptureTest, StoredAdapterCapturesRepliesIntoFieldsAndReport) {
   EXPECT_EQ(Edit("edtTempServerName").text(), "newworld");
   EXPECT_EQ(Edit("edtTempServerQty").text(), "30");
   EXPECT_TRUE(MemoLines().contains(QStringLiteral("【グループ1合計】1280")));
+
+  // A payload that is no reply changes nothing; a reply from the client counts too.
+  std::vector<std::uint8_t> notAReply = Reply({{"verdandi", 7}});
+  std::swap(notAReply[0], notAReply[1]);  // 3539 read big-endian
+  connection.ServerSends(notAReply);
+  connection.ClientSends(Reply({{"magni", 3}}));
+  ASSERT_TRUE(MemoShows(QStringLiteral("【　magni .】 3")));
+  EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
 
   // Clear keeps the count store: the next cycle brings the stored counts back.
   QTest::mouseClick(&Child<QPushButton>("btnClear"), Qt::LeftButton);
@@ -67,8 +70,7 @@ TEST_F(WindowCaptureTest, StoredAdapterCapturesRepliesIntoFieldsAndReport) {
 }
 
 TEST_F(WindowCaptureTest, UserChoiceOpensTheAdapterAndClosingStopsTheCapture) {
-  WriteSettings(kQuietSettings);
-  Show();
+  ShowQuiet();
   ASSERT_EQ(StatusText(), "No adapter selected");
 
   QComboBox& list = Child<QComboBox>("cboAdapter");
@@ -87,21 +89,6 @@ TEST_F(WindowCaptureTest, UserChoiceOpensTheAdapterAndClosingStopsTheCapture) {
   EXPECT_TRUE(Edit("edtVerdandiQty").text().isEmpty());
 }
 
-TEST_F(WindowCaptureTest, NonRepliesChangeNothing) {
-  SelectLoopbackInSettings();
-  Show();
-  LoopbackConnection connection;
-  connection.ServerSends(Reply({{"verdandi", 1000}}));
-  ASSERT_TRUE(MemoShows(QStringLiteral("【verdandi】 1000")));
-
-  std::vector<std::uint8_t> notAReply = Reply({{"verdandi", 7}});
-  std::swap(notAReply[0], notAReply[1]);  // 3539 read big-endian
-  connection.ServerSends(notAReply);
-  connection.ClientSends(Reply({{"magni", 3}}));  // either direction counts
-  ASSERT_TRUE(MemoShows(QStringLiteral("【　magni .】 3")));
-  EXPECT_EQ(Edit("edtVerdandiQty").text(), "1000");
-}
-
 // An adapter removed under the capture ends it by itself: the status line says so without a click.
 TEST_F(WindowCaptureTest, StatusLineNoticesACaptureThatEndsByItself) {
   if (std::system("ip link del dorvexwtap0 2>/dev/null; "
@@ -109,9 +96,7 @@ TEST_F(WindowCaptureTest, StatusLineNoticesACaptureThatEndsByItself) {
     GTEST_SKIP() << "cannot create a tap adapter here (ip tuntap)";
   }
   const int tap = AdapterIndexOf("dorvexwtap0");
-  WriteSettings(QByteArray(kQuietSettings) + "[Snoop]\nAdapterIndex=" + QByteArray::number(tap) +
-                "\n");
-  Show();
+  ShowQuiet("[Snoop]\nAdapterIndex=" + QByteArray::number(tap) + "\n");
   const QString capturing = StatusText();
   const int removed = std::system("ip link del dorvexwtap0");
   ASSERT_EQ(capturing, "Capturing on dorvexwtap0 (filter: tcp port 6900)");

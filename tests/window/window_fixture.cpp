@@ -9,12 +9,6 @@
 
 namespace dorvex::test {
 
-WindowTest::WindowTest() : executable_(settings_.Folder() + QStringLiteral("/dorvex")) {}
-
-WindowTest::~WindowTest() {
-  window_.reset();
-}
-
 QString WindowTest::SettingsValue(const QString& section, const QString& key) const {
   return TIniFile(SettingsPath()).ReadString(section, key, QStringLiteral("<missing>"));
 }
@@ -25,10 +19,6 @@ TfrmDVmain& WindowTest::Show() {
   QApplication::setActiveWindow(window_.get());
   if (!QTest::qWaitForWindowActive(window_.get())) throw std::runtime_error("window not active");
   return *window_;
-}
-
-bool WindowTest::CloseWindow() {
-  return window_->close();
 }
 
 QStringList WindowTest::MemoLines() {
@@ -53,10 +43,6 @@ void WindowTest::TypeInto(const char* field, const QString& text) {
   QLineEdit& edit = Enter(field);
   edit.selectAll();
   QTest::keyClicks(&edit, text);
-}
-
-void WindowTest::ClickFocus(QWidget& widget) {
-  widget.setFocus(Qt::MouseFocusReason);
 }
 
 std::optional<ShownMessage> AnswerMessageBox(const std::function<void()>& action) {

@@ -29,8 +29,7 @@ inline constexpr char kQuietSettings[] = "[Config]\nExpand=0\nCompatible=0\n";
 
 class WindowTest : public ::testing::Test {
  public:
-  WindowTest();
-  ~WindowTest() override;
+  WindowTest() : executable_(settings_.Folder() + QStringLiteral("/dorvex")) {}
 
   // Writes the settings file that the window reads when it is shown.
   void WriteSettings(const QByteArray& text) { settings_.Write(text); }
@@ -40,9 +39,14 @@ class WindowTest : public ::testing::Test {
 
   // Creates and shows the window, and waits until it is the active window.
   TfrmDVmain& Show();
+  // Show with kQuietSettings followed by `more`.
+  TfrmDVmain& ShowQuiet(const QByteArray& more = {}) {
+    WriteSettings(kQuietSettings + more);
+    return Show();
+  }
   TfrmDVmain& Window() { return *window_; }
   // Closes the window as its close box does; true when it closed.
-  bool CloseWindow();
+  bool CloseWindow() { return window_->close(); }
 
   template <typename T>
   T& Child(const char* name) {
@@ -57,13 +61,13 @@ class WindowTest : public ::testing::Test {
   // The whole status line (the label may show it shortened).
   QString StatusText() { return Child<QLabel>("lblStatus").toolTip(); }
 
+  // Moves the focus as a mouse click on `widget` would.
+  void ClickFocus(QWidget& widget) { widget.setFocus(Qt::MouseFocusReason); }
   // Gives the field the focus, then empties the memo, so that the report the field's exit renders
   // stands out (leaving the field that had the focus renders one too).
   QLineEdit& Enter(const char* field);
   // Enter, then type `text` into the field.
   void TypeInto(const char* field, const QString& text);
-  // Moves the focus as a mouse click on `widget` would.
-  void ClickFocus(QWidget& widget);
 
  private:
   testing::TempSettingsFile settings_;

@@ -1,5 +1,5 @@
-// The window's logic without a window: the capture status text and the run counter. (Reading and
-// writing the settings is tested with the real window.)
+// The window's logic without a window: the capture status text and the run counter's wrap. (The
+// settings, the adapter list and the counter's normal step are tested with the real window.)
 
 #include <gtest/gtest.h>
 
@@ -33,10 +33,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         StatusCase{{true, 3, "lo", "tcp port 6900", "Snoop Error: Already open"},
                    "Capturing on lo (filter: tcp port 6900)"},
-        StatusCase{{false, -1, "", "tcp port 6900", ""}, "No adapter selected"},
-        StatusCase{{false, 2, "eth0", "tcp port 6900", "Snoop Error: pcap_next_ex return -1"},
-                   "Not capturing: Snoop Error: pcap_next_ex return -1"},
         StatusCase{{false, 2, "eth0", "tcp port 6900", ""}, "Not capturing: the capture is closed"},
+        // Either form of the capture library's permission error gets the hint.
         StatusCase{{false, 0, "lo", "tcp port 6900", kDenied},
                    "Not capturing: no capture rights, see \"Capture rights\" in the README (lo: "
                    "You don't have permission to capture on that device (socket: Operation not "
@@ -45,15 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "Not capturing: no capture rights, see \"Capture rights\" in the README (eth0: "
                    "socket: Operation not permitted)"}));
 
-TEST(AdapterLabelTest, DescriptionOrElseName) {
-  EXPECT_EQ(AdapterLabel("eth0", ""), "eth0");
-  EXPECT_EQ(AdapterLabel("any", "Pseudo-device that captures on all interfaces"),
-            "Pseudo-device that captures on all interfaces");
-}
-
 TEST(NextOpenCountTest, CountsOnAndWrapsInsteadOfOverflowing) {
-  EXPECT_EQ(NextOpenCount(1), 2);
-  EXPECT_EQ(NextOpenCount(-1), 0);
   EXPECT_EQ(NextOpenCount(INT_MAX), INT_MIN);
 }
 

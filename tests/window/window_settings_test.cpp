@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QMessageBox>
 
-#include "test_names.h"
 #include "window_fixture.h"
 
 namespace dorvex::test {
@@ -33,21 +32,11 @@ TEST_F(WindowTest, FirstRunWithoutAFileWritesTheDefaultsAndThePlacement) {
   }
 }
 
-TEST_F(WindowTest, OpenCountCountsThisRun) {
-  WriteSettings("[Function]\nOpenCount=41\n");
-  Show();
-  ASSERT_TRUE(CloseWindow());
-  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "42");
-}
-
 struct CheckBoxSettingCase {
   const char* settings;
   bool expand;
   bool compatible;
 };
-void PrintTo(const CheckBoxSettingCase& c, std::ostream* out) {
-  *out << OneLine(c.settings);
-}
 
 class CheckBoxSettingTest : public WindowTest,
                             public ::testing::WithParamInterface<CheckBoxSettingCase> {};
@@ -71,9 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                       CheckBoxSettingCase{"[Config]\nExpand=yes\nCompatible=yes\n", true, false},
                       CheckBoxSettingCase{"[config]\nexpand=0\ncompatible=1\n", false, true}));
 
-TEST_F(WindowTest, PlacementSwitchOffNeitherRestoresNorStoresThePlacement) {
+TEST_F(WindowTest, PlacementSwitchOffNeitherRestoresNorStoresThePlacementAndOpenCountCounts) {
   const QByteArray stored =
-      "[Function]\nSaveFormSize=0\n"
+      "[Function]\nOpenCount=41\nSaveFormSize=0\n"
       "[TfrmDVmain]\nPlaceShowCmd=1\nPlaceNormalPos.Left=7\nPlaceNormalPos.Top=9\n"
       "PlaceNormalPos.Right=600\nPlaceNormalPos.Bottom=500\n";
   WriteSettings(stored);
@@ -82,7 +71,7 @@ TEST_F(WindowTest, PlacementSwitchOffNeitherRestoresNorStoresThePlacement) {
   ASSERT_TRUE(CloseWindow());
   EXPECT_TRUE(SettingsText().contains(stored.mid(stored.indexOf("[TfrmDVmain]"))));
   EXPECT_EQ(SettingsValue("TfrmDVmain", "PlaceFlags"), "<missing>");
-  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "2");
+  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "42");
 }
 
 TEST_F(WindowTest, PlacementSwitchOnRestoresTheStoredPosition) {
