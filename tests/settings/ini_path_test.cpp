@@ -43,6 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{R"(C:\Tools\tally.old.exe)", true, "", R"(C:\Tools\tally.old.ini)", R"(C:\Tools)"},
         PathCase{R"(C:\my.tools\tally)", true, "", R"(C:\my.tools\tally.ini)", R"(C:\my.tools)"},
         PathCase{"/opt/my.tools/dorvex", true, "", "/opt/my.tools/dorvex.ini", "/opt/my.tools"},
+        PathCase{"/dorvex", true, "", "/dorvex.ini", "/"},
         PathCase{"dorvex", true, "", "dorvex.ini", "."},
         PathCase{"/usr/bin/dorvex", false, "/home/user/.cfg", "/home/user/.cfg/dorvex/dorvex.ini",
                  "/usr/bin"},
