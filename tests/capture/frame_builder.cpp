@@ -1,5 +1,7 @@
 #include "frame_builder.h"
 
+#include <pcap/pcap.h>
+
 #include <cstring>
 
 namespace dorvex::test {
@@ -21,9 +23,8 @@ Bytes BuildDatagram(const DatagramSpec& spec) {
   Put16(d, 6, spec.flagsAndFragmentOffset);
   d[8] = 64;
   d[9] = spec.protocol;
-  const std::uint8_t loopback[4] = {127, 0, 0, 1};
-  std::memcpy(&d[12], loopback, 4);
-  std::memcpy(&d[16], loopback, 4);
+  d[12] = d[16] = 127;  // 127.0.0.1 to 127.0.0.1
+  d[15] = d[19] = 1;
   for (std::size_t i = 20; i < ipLength; ++i) d[i] = 1;  // IPv4 no-operation options
   Put16(d, ipLength, spec.sourcePort);
   Put16(d, ipLength + 2, spec.destinationPort);
@@ -36,8 +37,7 @@ Bytes BuildDatagram(const DatagramSpec& spec) {
 
 Bytes Payload(int length) {
   Bytes b(static_cast<std::size_t>(length));
-  for (int i = 0; i < length; ++i)
-    b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i % 251);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>(i % 251);
   return b;
 }
 
@@ -46,35 +46,31 @@ Bytes Concat(Bytes a, const Bytes& b) {
   return a;
 }
 
-Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType) {
-  Bytes h(14, 0);
-  Put16(h, 12, etherType);
+namespace {
+// A link header of `size` zero bytes with the protocol `type` (big-endian) at `at`, then the
+// datagram; the decoder reads nothing else of these headers.
+Bytes WithHeader(std::size_t size, std::size_t at, std::uint16_t type, const Bytes& datagram) {
+  Bytes h(size, 0);
+  Put16(h, at, type);
   return Concat(h, datagram);
+}
+}  // namespace
+
+Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType) {
+  return WithHeader(14, 12, etherType, datagram);
 }
 
 Bytes WithLinuxCooked(const Bytes& datagram, std::uint16_t protocol) {
-  Bytes h(16, 0);
-  Put16(h, 2, 772);  // ARPHRD_LOOPBACK
-  Put16(h, 4, 6);
-  Put16(h, 14, protocol);
-  return Concat(h, datagram);
+  return WithHeader(16, 14, protocol, datagram);
 }
 
 Bytes WithLinuxCookedV2(const Bytes& datagram, std::uint16_t protocol) {
-  Bytes h(20, 0);
-  Put16(h, 0, protocol);
-  h[7] = 1;  // interface index
-  Put16(h, 8, 772);
-  h[11] = 6;
-  return Concat(h, datagram);
+  return WithHeader(20, 0, protocol, datagram);
 }
 
-Bytes WithLoopbackFamily(const Bytes& datagram, std::uint32_t family, bool bigEndian) {
-  Bytes h(4);
-  for (int i = 0; i < 4; ++i) {
-    const int shift = bigEndian ? 24 - 8 * i : 8 * i;
-    h[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(family >> shift);
-  }
+Bytes WithLoopbackFamily(const Bytes& datagram, std::uint8_t family, bool bigEndian) {
+  Bytes h(4, 0);
+  h[bigEndian ? 3 : 0] = family;
   return Concat(h, datagram);
 }
 
@@ -91,6 +87,26 @@ Bytes WorldListReply(const std::vector<std::pair<const char*, std::uint16_t>>& w
     reply[1] = 0x0D;
   }
   return reply;
+}
+
+bool WriteCaptureFile(const std::string& path, int linkType,
+                      const std::vector<TimedFrame>& frames) {
+  pcap_t* dead = pcap_open_dead(linkType, 65535);
+  if (!dead) return false;
+  pcap_dumper_t* dumper = pcap_dump_open(dead, path.c_str());
+  if (!dumper) {
+    pcap_close(dead);
+    return false;
+  }
+  for (const TimedFrame& f : frames) {
+    pcap_pkthdr header{};
+    header.ts = f.time;
+    header.caplen = header.len = static_cast<bpf_u_int32>(f.frame.size());
+    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, f.frame.data());
+  }
+  pcap_dump_close(dumper);
+  pcap_close(dead);
+  return true;
 }
 
 }  // namespace dorvex::test

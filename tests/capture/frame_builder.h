@@ -1,8 +1,12 @@
 #pragma once
-// Builds IPv4/TCP datagrams and wraps them in the link headers that the decoder understands.
+// Builds IPv4/TCP datagrams, wraps them in the link headers that the decoder understands and writes
+// them into capture files through libpcap's own dump writer.
+
+#include <sys/time.h>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -50,10 +54,18 @@ Bytes Payload(int length);  // bytes 0, 1, 2, ... modulo 251
 Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType = 0x0800);
 Bytes WithLinuxCooked(const Bytes& datagram, std::uint16_t protocol = 0x0800);
 Bytes WithLinuxCookedV2(const Bytes& datagram, std::uint16_t protocol = 0x0800);
-Bytes WithLoopbackFamily(const Bytes& datagram, std::uint32_t family, bool bigEndian);
+// BSD loopback: the address family in 32 bits of either byte order.
+Bytes WithLoopbackFamily(const Bytes& datagram, std::uint8_t family, bool bigEndian);
 Bytes Concat(Bytes a, const Bytes& b);
 
 // A world list reply: leading value 3539 and one 32-byte record per (name, count).
 Bytes WorldListReply(const std::vector<std::pair<const char*, std::uint16_t>>& worlds);
+
+struct TimedFrame {
+  timeval time;
+  Bytes frame;
+};
+// False when libpcap cannot create the file.
+bool WriteCaptureFile(const std::string& path, int linkType, const std::vector<TimedFrame>& frames);
 
 }  // namespace dorvex::test

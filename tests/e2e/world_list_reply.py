@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """A world list reply as the game server sends it, for the end-to-end test.
 
-  world_list_reply.py write FILE   writes the reply's TCP payload to FILE
-  world_list_reply.py send         sends it over a real TCP connection on 127.0.0.1:6900
-                                   (listener here, client here, sent by the listener's side)
+  world_list_reply.py send   sends it over a real TCP connection on 127.0.0.1:6900
+                             (listener here, client here, sent by the listener's side)
 """
 import socket
 import struct
@@ -41,10 +40,6 @@ def send(port=6900):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 3 and sys.argv[1] == "write":
-        with open(sys.argv[2], "wb") as out:
-            out.write(payload())
-    elif len(sys.argv) == 2 and sys.argv[1] == "send":
-        send()
-    else:
+    if sys.argv[1:] != ["send"]:
         sys.exit(__doc__)
+    send()
