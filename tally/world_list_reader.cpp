@@ -9,7 +9,6 @@ namespace dorvex {
 namespace {
 
 constexpr int kNameOffset = 6;
-constexpr int kNameSize = 20;
 constexpr int kCountOffset = 26;
 
 std::uint16_t ReadU16LE(const std::uint8_t* bytes) {
@@ -27,8 +26,8 @@ bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
   if (reply) {
     // Only as much as the 1024-byte working copy holds is read.
     const std::int64_t usable = std::min<std::int64_t>(length, kWorkingCopySize);
-    for (std::int64_t offset = 0; offset + kWorldRecordSize <= usable; offset += kWorldRecordSize) {
-      StoreRecord(data + offset);
+    for (std::int64_t k = 0; (k + 1) * kWorldRecordSize <= usable; ++k) {
+      StoreRecord(data + k * kWorldRecordSize, slots_[static_cast<std::size_t>(k)]);
     }
     if (updateAll_) updateAll_();
   }
@@ -36,12 +35,17 @@ bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
   return reply;
 }
 
-void WorldListReader::StoreRecord(const std::uint8_t* record) {
+void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) {
   const std::uint8_t* name = record + kNameOffset;
+  const std::uint16_t count = ReadU16LE(record + kCountOffset);
+  if (slot.entry >= 0 && std::equal(name, name + kNameSize, slot.nameField.begin())) {
+    store_.SetCountAt(slot.entry, count);
+    return;
+  }
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kNameSize));
   const std::size_t nameLength = end != nullptr ? static_cast<std::size_t>(end - name) : kNameSize;
-  store_.Set(nameDecoder_.Decode(name, nameLength),
-             QString::number(ReadU16LE(record + kCountOffset)));
+  slot.entry = store_.SetCount(nameDecoder_.Decode(name, nameLength), count);
+  std::copy(name, name + kNameSize, slot.nameField.begin());
 }
 
 bool IsWorldListReply(std::uint16_t leadingValue) {

@@ -1,6 +1,7 @@
 #pragma once
 // The world list reader: recognises a world list reply in one TCP payload and stores its counts.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 
@@ -29,12 +30,24 @@ class WorldListReader {
   bool Read(const std::uint8_t* data, std::int64_t length);
 
  private:
-  void StoreRecord(const std::uint8_t* record);
+  static constexpr int kNameSize = 20;
+
+  // The name field a record position carried last and the store entry that name went to. A
+  // reply mostly repeats the names of the one before in the same order, and the same name
+  // bytes always reach the same entry (entries never move), so a repeated name field skips
+  // decoding and lookup.
+  struct RecordSlot {
+    std::array<std::uint8_t, kNameSize> nameField{};
+    int entry = -1;
+  };
+
+  void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
 
   CountStore& store_;
   LoginTime& loginTime_;
   std::function<void()> updateAll_;
   Cp932Decoder nameDecoder_;
+  std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
 };
 
 }  // namespace dorvex

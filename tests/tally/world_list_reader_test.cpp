@@ -142,6 +142,43 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"abcdefghijklmnopqrs\uFFFD", "160"}}}),
     [](const auto& info) { return std::string(info.param.what); });
 
+struct SequenceCase {
+  const char* what;
+  std::vector<Bytes> payloads;  // fed in order
+  Entries entries;
+};
+
+class ReaderSequenceTest : public ReaderTest, public ::testing::WithParamInterface<SequenceCase> {};
+
+TEST_P(ReaderSequenceTest, LaterRepliesUpdateEntries) {
+  for (const Bytes& payload : GetParam().payloads) Feed(payload);
+  EXPECT_EQ(StoreEntries(), GetParam().entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReaderSequenceTest,
+    ::testing::Values(
+        SequenceCase{"SameNamesNewCounts",
+                     {Reply({{"magni", 1}, {"chaos", 2}}), Reply({{"magni", 3}, {"chaos", 4}})},
+                     {{"magni", "3"}, {"chaos", "4"}}},
+        SequenceCase{"CountBackToEarlierValue",
+                     {Reply({{"thor", 7}}), Reply({{"thor", 8}}), Reply({{"thor", 7}})},
+                     {{"thor", "7"}}},
+        SequenceCase{
+            "NamesChangePlaces",
+            {Reply({{"magni", 1}, {"chaos", 2}}), Reply({{"CHAOS", 3}, {"magni", 4}, {"thor", 5}})},
+            {{"magni", "4"}, {"chaos", "3"}, {"thor", "5"}}},
+        SequenceCase{"LongerNameAtSamePlace",
+                     {Reply({{"thor", 1}}), Reply({{"thora", 2}})},
+                     {{"thor", "1"}, {"thora", "2"}}},
+        SequenceCase{"BytesAfterNameEndDiffer",
+                     {Reply({{QByteArray("thor\0zzzzzzzzzzzzzzz", 20), 1}}),
+                      Reply({{QByteArray("THOR\0yyyyyyyyyyyyyyy", 20), 2}})},
+                     {{"thor", "2"}}},
+        SequenceCase{
+            "Cp932NameAgain", {Reply({{"\x82\xa0", 1}}), Reply({{"\x82\xa0", 2}})}, {{"あ", "2"}}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
 TEST_F(ReaderTest, NullOrEmptyPayloadOnlyStamps) {
   const std::uint8_t byte = 0xD3;
   EXPECT_FALSE(reader.Read(&byte, 0));
