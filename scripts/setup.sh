@@ -23,7 +23,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-noto-cjk
   xvfb xauth xdotool xclip
-  tshark iproute2
+  tshark iproute2 time
 )
 
 missing=()
