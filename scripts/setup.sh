@@ -22,7 +22,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-noto-cjk
-  xvfb xauth xdotool xclip
+  xvfb xauth xdotool xclip python3
   tshark iproute2 time
 )
 
