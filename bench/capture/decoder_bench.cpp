@@ -9,7 +9,7 @@
 namespace {
 
 using dorvex::test::Bytes;
-using dorvex::test::DatagramSpec;
+using dorvex::test::DatagramLayout;
 
 void Decode(benchmark::State& state, int linkType, const Bytes& frame) {
   const auto captured = static_cast<std::uint32_t>(frame.size());
@@ -19,10 +19,10 @@ void Decode(benchmark::State& state, int linkType, const Bytes& frame) {
 }
 
 const Bytes kReply = dorvex::test::WithEthernet(dorvex::test::BuildDatagram(
-    DatagramSpec().TcpOptions(3).Payload(dorvex::test::WorldListReply({{"idun", 1}}))));
-const Bytes kAck = dorvex::test::WithEthernet(dorvex::test::BuildDatagram(DatagramSpec()));
+    DatagramLayout().TcpOptions(3).Payload(dorvex::test::WorldListReply({{"idun", 1}}))));
+const Bytes kAck = dorvex::test::WithEthernet(dorvex::test::BuildDatagram(DatagramLayout()));
 const Bytes kCooked = dorvex::test::WithLinuxCookedV2(
-    dorvex::test::BuildDatagram(DatagramSpec().Payload(dorvex::test::Payload(100))));
+    dorvex::test::BuildDatagram(DatagramLayout().Payload(dorvex::test::Payload(100))));
 
 BENCHMARK_CAPTURE(Decode, EthernetReply, DLT_EN10MB, kReply);
 BENCHMARK_CAPTURE(Decode, EthernetAck, DLT_EN10MB, kAck);

@@ -33,8 +33,8 @@ double Seconds(Clock::duration d) {
 
 // A frame that loops back through "lo": zero Ethernet addresses, 127.0.0.1, TCP from port 6900.
 dorvex::test::Bytes InjectedFrame() {
-  return dorvex::test::WithEthernet(
-      dorvex::test::BuildDatagram(dorvex::test::DatagramSpec().Payload(dorvex::test::Payload(64))));
+  return dorvex::test::WithEthernet(dorvex::test::BuildDatagram(
+      dorvex::test::DatagramLayout().Payload(dorvex::test::Payload(64))));
 }
 
 struct ThroughputFigures {

@@ -15,11 +15,11 @@
 namespace {
 
 using dorvex::test::Bytes;
-using dorvex::test::DatagramSpec;
+using dorvex::test::DatagramLayout;
 
 Bytes Frame(const Bytes& payload, std::uint16_t sourcePort = 6900) {
   return dorvex::test::WithEthernet(
-      dorvex::test::BuildDatagram(DatagramSpec().Payload(payload).Ports(sourcePort, 50000)));
+      dorvex::test::BuildDatagram(DatagramLayout().Payload(payload).Ports(sourcePort, 50000)));
 }
 
 std::vector<Bytes> FramesOfOneRound() {

@@ -13,25 +13,26 @@ void Put16(Bytes& b, std::size_t at, std::uint16_t v) {
 }
 }  // namespace
 
-Bytes BuildDatagram(const DatagramSpec& spec) {
-  const std::size_t ipLength = 20 + 4 * spec.ipOptionWords;
-  const std::size_t tcpLength = 20 + 4 * spec.tcpOptionWords;
+Bytes BuildDatagram(const DatagramLayout& layout) {
+  const std::size_t ipLength = 20 + 4 * layout.ipOptionWords;
+  const std::size_t tcpLength = 20 + 4 * layout.tcpOptionWords;
   Bytes d(ipLength + tcpLength, 0);
-  d[0] = static_cast<std::uint8_t>(0x40 | spec.headerLengthNibble.value_or(ipLength / 4));
-  const std::size_t total = ipLength + tcpLength + spec.payload.size();
-  Put16(d, 2, spec.totalLength.value_or(static_cast<std::uint16_t>(total)));
-  Put16(d, 6, spec.flagsAndFragmentOffset);
+  d[0] = static_cast<std::uint8_t>(0x40 | layout.headerLengthNibble.value_or(ipLength / 4));
+  const std::size_t total = ipLength + tcpLength + layout.payload.size();
+  Put16(d, 2, layout.totalLength.value_or(static_cast<std::uint16_t>(total)));
+  Put16(d, 6, layout.flagsAndFragmentOffset);
   d[8] = 64;
-  d[9] = spec.protocol;
+  d[9] = layout.protocol;
   d[12] = d[16] = 127;  // 127.0.0.1 to 127.0.0.1
   d[15] = d[19] = 1;
   for (std::size_t i = 20; i < ipLength; ++i) d[i] = 1;  // IPv4 no-operation options
-  Put16(d, ipLength, spec.sourcePort);
-  Put16(d, ipLength + 2, spec.destinationPort);
-  d[ipLength + 12] = static_cast<std::uint8_t>(spec.dataOffsetNibble.value_or(tcpLength / 4) << 4);
+  Put16(d, ipLength, layout.sourcePort);
+  Put16(d, ipLength + 2, layout.destinationPort);
+  d[ipLength + 12] =
+      static_cast<std::uint8_t>(layout.dataOffsetNibble.value_or(tcpLength / 4) << 4);
   d[ipLength + 13] = 0x18;                                                      // PSH ACK
   for (std::size_t i = ipLength + 20; i < ipLength + tcpLength; ++i) d[i] = 1;  // TCP NOPs
-  d.insert(d.end(), spec.payload.begin(), spec.payload.end());
+  d.insert(d.end(), layout.payload.begin(), layout.payload.end());
   return d;
 }
 

@@ -14,8 +14,8 @@ namespace dorvex::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// An IPv4/TCP datagram to build; the setters chain: DatagramSpec().Payload(10).IpOptions(1).
-struct DatagramSpec {
+// An IPv4/TCP datagram to build; the setters chain: DatagramLayout().Payload(10).IpOptions(1).
+struct DatagramLayout {
   int ipOptionWords = 0;   // 32-bit words of IPv4 options
   int tcpOptionWords = 0;  // 32-bit words of TCP options
   Bytes payload;
@@ -27,28 +27,28 @@ struct DatagramSpec {
   std::uint16_t sourcePort = 6900;
   std::uint16_t destinationPort = 50000;
 
-  DatagramSpec& IpOptions(int words) { return Set(ipOptionWords, words); }
-  DatagramSpec& TcpOptions(int words) { return Set(tcpOptionWords, words); }
-  DatagramSpec& Payload(Bytes bytes) { return Set(payload, std::move(bytes)); }
-  DatagramSpec& Protocol(std::uint8_t value) { return Set(protocol, value); }
-  DatagramSpec& Fragment(std::uint16_t value) { return Set(flagsAndFragmentOffset, value); }
-  DatagramSpec& HeaderLengthNibble(int value) { return Set(headerLengthNibble, value); }
-  DatagramSpec& DataOffsetNibble(int value) { return Set(dataOffsetNibble, value); }
-  DatagramSpec& TotalLength(std::uint16_t value) { return Set(totalLength, value); }
-  DatagramSpec& Ports(std::uint16_t source, std::uint16_t destination) {
+  DatagramLayout& IpOptions(int words) { return Set(ipOptionWords, words); }
+  DatagramLayout& TcpOptions(int words) { return Set(tcpOptionWords, words); }
+  DatagramLayout& Payload(Bytes bytes) { return Set(payload, std::move(bytes)); }
+  DatagramLayout& Protocol(std::uint8_t value) { return Set(protocol, value); }
+  DatagramLayout& Fragment(std::uint16_t value) { return Set(flagsAndFragmentOffset, value); }
+  DatagramLayout& HeaderLengthNibble(int value) { return Set(headerLengthNibble, value); }
+  DatagramLayout& DataOffsetNibble(int value) { return Set(dataOffsetNibble, value); }
+  DatagramLayout& TotalLength(std::uint16_t value) { return Set(totalLength, value); }
+  DatagramLayout& Ports(std::uint16_t source, std::uint16_t destination) {
     sourcePort = source;
     return Set(destinationPort, destination);
   }
 
  private:
   template <typename Field, typename Value>
-  DatagramSpec& Set(Field& field, Value&& value) {
+  DatagramLayout& Set(Field& field, Value&& value) {
     field = std::forward<Value>(value);
     return *this;
   }
 };
 
-Bytes BuildDatagram(const DatagramSpec& spec);
+Bytes BuildDatagram(const DatagramLayout& layout);
 Bytes Payload(int length);  // bytes 0, 1, 2, ... modulo 251
 
 Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType = 0x0800);

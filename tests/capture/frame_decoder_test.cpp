@@ -15,7 +15,7 @@ namespace dorvex {
 namespace {
 
 using test::Bytes;
-using test::DatagramSpec;
+using test::DatagramLayout;
 
 struct DecodeCase {
   std::string name;
@@ -26,12 +26,12 @@ struct DecodeCase {
   std::uint32_t captured = 0;  // 0: the whole frame
 };
 
-// A datagram with a payload of `payload` bytes, as `spec` says otherwise.
-Bytes Tcp(int payload, DatagramSpec spec = {}) {
-  return test::BuildDatagram(spec.Payload(test::Payload(payload)));
+// A datagram with a payload of `payload` bytes, as `layout` says otherwise.
+Bytes Tcp(int payload, DatagramLayout layout = {}) {
+  return test::BuildDatagram(layout.Payload(test::Payload(payload)));
 }
-Bytes Eth(int payload, DatagramSpec spec = {}) {
-  return test::WithEthernet(Tcp(payload, std::move(spec)));
+Bytes Eth(int payload, DatagramLayout layout = {}) {
+  return test::WithEthernet(Tcp(payload, std::move(layout)));
 }
 
 // The frame copied into a heap block of exactly the captured length, so that the address
@@ -49,17 +49,18 @@ std::vector<DecodeCase> Cases() {
   return {
       {"Ethernet", DLT_EN10MB, Eth(10), 54, 10},
       {"EthernetIPv6Dropped", DLT_EN10MB, test::WithEthernet(tcp10, 0x86DD)},
-      {"UdpDropped", DLT_EN10MB, Eth(8, DatagramSpec().Protocol(17))},
+      {"UdpDropped", DLT_EN10MB, Eth(8, DatagramLayout().Protocol(17))},
       // A pure acknowledgement padded to the 60-byte minimum frame: padding is not payload.
       {"PaddedAckDropped", DLT_EN10MB, test::Concat(Eth(0), Bytes(6, 0xEE))},
       {"PaddingAfterPayloadNotCounted", DLT_EN10MB, test::Concat(Eth(2), Bytes(4, 0xEE)), 54, 2},
-      {"IpAndTcpOptions", DLT_EN10MB, Eth(5, DatagramSpec().IpOptions(1).TcpOptions(10)), 98, 5},
-      {"IpHeaderLengthBelow5Dropped", DLT_EN10MB, Eth(10, DatagramSpec().HeaderLengthNibble(4))},
-      {"TcpDataOffsetBelow5Dropped", DLT_EN10MB, Eth(10, DatagramSpec().DataOffsetNibble(4))},
-      {"FirstFragment", DLT_EN10MB, Eth(10, DatagramSpec().Fragment(0x2000)), 54, 10},
-      {"LaterFragmentDropped", DLT_EN10MB, Eth(10, DatagramSpec().Fragment(0x2003))},
-      {"TotalLengthBelowHeadersDropped", DLT_EN10MB, Eth(10, DatagramSpec().TotalLength(30))},
-      {"TotalLengthBeyondFrameCut", DLT_EN10MB, Eth(10, DatagramSpec().TotalLength(1500)), 54, 10},
+      {"IpAndTcpOptions", DLT_EN10MB, Eth(5, DatagramLayout().IpOptions(1).TcpOptions(10)), 98, 5},
+      {"IpHeaderLengthBelow5Dropped", DLT_EN10MB, Eth(10, DatagramLayout().HeaderLengthNibble(4))},
+      {"TcpDataOffsetBelow5Dropped", DLT_EN10MB, Eth(10, DatagramLayout().DataOffsetNibble(4))},
+      {"FirstFragment", DLT_EN10MB, Eth(10, DatagramLayout().Fragment(0x2000)), 54, 10},
+      {"LaterFragmentDropped", DLT_EN10MB, Eth(10, DatagramLayout().Fragment(0x2003))},
+      {"TotalLengthBelowHeadersDropped", DLT_EN10MB, Eth(10, DatagramLayout().TotalLength(30))},
+      {"TotalLengthBeyondFrameCut", DLT_EN10MB, Eth(10, DatagramLayout().TotalLength(1500)), 54,
+       10},
       {"SnapLengthCutsPayload", DLT_EN10MB, Eth(1460), 54, 46, 100},
       {"LinuxCooked", DLT_LINUX_SLL, test::WithLinuxCooked(tcp10), 56, 10},
       {"LinuxCookedIPv6Dropped", DLT_LINUX_SLL, test::WithLinuxCooked(tcp10, 0x86DD)},

@@ -70,7 +70,7 @@ class ReplayTest : public ::testing::Test {
 
 TEST_F(ReplayTest, ReadReportsThePayloadsAtTheirCaptureTimes) {
   const auto frame = [](const Bytes& payload) {
-    return test::WithLinuxCookedV2(test::BuildDatagram(test::DatagramSpec().Payload(payload)));
+    return test::WithLinuxCookedV2(test::BuildDatagram(test::DatagramLayout().Payload(payload)));
   };
   const timeval t0{1700000000, 250000}, t1{1700003700, 999999}, t2{1700007300, 0};
   const std::string path = PathOf("cooked.pcap");

@@ -8,7 +8,7 @@ namespace dorvex::cli {
 
 namespace {
 
-struct OptionSpec {
+struct OptionEntry {
   const char* name;
   bool takesValue;
   // Applies the option; false with `error` set when its value is not acceptable.
@@ -46,7 +46,7 @@ bool ApplyHelp(CliOptions& options, const QString&, UsageError&) {
 }
 
 // Options of further payload sources are added to this table.
-constexpr std::array<OptionSpec, 10> kOptions{{
+constexpr std::array<OptionEntry, 10> kOptions{{
     {"--no-expand", false, ApplyNoExpand},
     {"--compatible", false, ApplyCompatible},
     {"--help", false, ApplyHelp},
@@ -59,9 +59,9 @@ constexpr std::array<OptionSpec, 10> kOptions{{
     {"--list-interfaces", false, ApplyListInterfaces},
 }};
 
-const OptionSpec* FindOption(QStringView name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == QLatin1StringView(spec.name)) return &spec;
+const OptionEntry* FindOption(QStringView name) {
+  for (const OptionEntry& entry : kOptions) {
+    if (name == QLatin1StringView(entry.name)) return &entry;
   }
   return nullptr;
 }
@@ -83,13 +83,13 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageErr
     }
     const qsizetype equals = argument.indexOf(u'=');
     const QString name = equals < 0 ? argument : argument.left(equals);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionEntry* entry = FindOption(name);
+    if (entry == nullptr) {
       error.message = QStringLiteral("unknown option '%1'").arg(name);
       return std::nullopt;
     }
     QString value;
-    if (spec->takesValue) {
+    if (entry->takesValue) {
       if (equals >= 0) {
         value = argument.mid(equals + 1);
       } else if (i + 1 < arguments.size()) {
@@ -102,7 +102,7 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageErr
       error.message = QStringLiteral("option '%1' takes no value").arg(name);
       return std::nullopt;
     }
-    if (!spec->apply(options, value, error)) return std::nullopt;
+    if (!entry->apply(options, value, error)) return std::nullopt;
   }
   return options;
 }
