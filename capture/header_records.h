@@ -8,13 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace dorvex {
+#include "byte_order.h"
 
-namespace detail {
-constexpr std::uint16_t BigEndian16(const std::uint8_t (&b)[2]) {
-  return static_cast<std::uint16_t>((b[0] << 8) | b[1]);
-}
-}  // namespace detail
+namespace dorvex {
 
 // The capture library's per-packet header, in its own layout and host byte order.
 using PCAP_PKTHDR = pcap_pkthdr;
@@ -25,7 +21,7 @@ struct ETHERNET_HDR {
   std::uint8_t SourceAddress[6];
   std::uint8_t EtherTypeBytes[2];
 
-  constexpr std::uint16_t EtherType() const { return detail::BigEndian16(EtherTypeBytes); }
+  constexpr std::uint16_t EtherType() const { return BigEndian16At(EtherTypeBytes); }
 };
 
 // IPv4 header without options.
@@ -44,10 +40,8 @@ struct IP_HDR {
   constexpr int Version() const { return VersionAndHeaderLength >> 4; }
   // Header length in bytes, from the header-length nibble (20 when there are no options).
   constexpr int HeaderLength() const { return (VersionAndHeaderLength & 0x0F) * 4; }
-  constexpr std::uint16_t TotalLength() const { return detail::BigEndian16(TotalLengthBytes); }
-  constexpr int FragmentOffset() const {
-    return detail::BigEndian16(FlagsAndFragmentOffset) & 0x1FFF;
-  }
+  constexpr std::uint16_t TotalLength() const { return BigEndian16At(TotalLengthBytes); }
+  constexpr int FragmentOffset() const { return BigEndian16At(FlagsAndFragmentOffset) & 0x1FFF; }
 };
 
 // TCP header without options.

@@ -2,6 +2,7 @@
 
 #include <pcap/dlt.h>
 
+#include "byte_order.h"
 #include "header_helpers.h"
 
 namespace dorvex {
@@ -12,20 +13,6 @@ constexpr std::uint32_t kLinuxCookedV1Length = 16;  // protocol type at offset 1
 constexpr std::uint32_t kLinuxCookedV2Length = 20;  // protocol type at offset 0
 constexpr std::uint32_t kLoopbackLength = 4;        // address family, 32 bits
 constexpr std::uint32_t kAddressFamilyIPv4 = 2;     // AF_INET on every system
-
-std::uint16_t BigEndian16At(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t BigEndian32At(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         std::uint32_t{p[3]};
-}
-
-std::uint32_t LittleEndian32At(const std::uint8_t* p) {
-  return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) |
-         std::uint32_t{p[0]};
-}
 
 // The datagram after a link header of `headerLength` bytes, when the link header says IPv4.
 std::optional<NetworkLayer> After(const std::uint8_t* frame, std::uint32_t captured,
