@@ -53,7 +53,9 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   };
   // A live capture prints the report at every reply; other sources once, at the end.
   const PayloadSink feed = [&](const std::uint8_t* data, std::int64_t length) {
-    if (session.Feed(data, length) && reportEveryReply) writeReport();
+    const bool reply = session.Feed(data, length);
+    if (reply && reportEveryReply) writeReport();
+    return reply;
   };
   for (const auto& source : sources) {
     SourceError sourceError;

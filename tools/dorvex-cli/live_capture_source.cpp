@@ -9,7 +9,6 @@
 
 #include "capture_failure.h"
 #include "snoop_tcp_data.h"
-#include "world_list_reader.h"
 
 namespace dorvex::cli {
 
@@ -67,10 +66,6 @@ QString OpenFailureMessage(const QString& adapter, const QString& lastError) {
   return QStringLiteral("%1: cannot capture: %2").arg(adapter, lastError);
 }
 
-bool IsReply(const std::uint8_t* data, std::int32_t length) {
-  return length >= 2 && IsWorldListReply(static_cast<std::uint16_t>(data[0] | (data[1] << 8)));
-}
-
 }  // namespace
 
 bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
@@ -102,8 +97,7 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
   int replies = 0;
   snoop.OnCaptureTCPData = [&](QObject*, PPCAP_PKTHDR, PETHERNET_HDR, PIP_HDR, PTCP_HDR,
                                const std::uint8_t* data, std::int32_t length) {
-    sink(data, length);
-    if (IsReply(data, length) && options_.replies && ++replies >= *options_.replies) {
+    if (sink(data, length) && options_.replies && ++replies >= *options_.replies) {
       QCoreApplication::quit();
     }
   };

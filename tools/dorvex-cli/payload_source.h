@@ -9,8 +9,9 @@
 
 namespace dorvex::cli {
 
-// Receives one TCP payload; the bytes are valid for the duration of the call only.
-using PayloadSink = std::function<void(const std::uint8_t* data, std::int64_t length)>;
+// Receives one TCP payload; the bytes are valid for the duration of the call only. True when the
+// payload was a world list reply.
+using PayloadSink = std::function<bool(const std::uint8_t* data, std::int64_t length)>;
 
 // The failure of a source: `message` names the file or adapter and the reason.
 struct SourceError {
