@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "capture_failure.h"
+#include "capture_filter.h"
 #include "snoop_thread.h"
 
 namespace dorvex {
@@ -179,16 +180,8 @@ void TCustomSnoop::OpenAdapter(const QByteArray& source, const pcap_if_t& adapte
 }
 
 bool TCustomSnoop::ApplyFilter(const pcap_if_t& adapter) {
-  bpf_program program;
-  const QByteArray filter = filter_.toLocal8Bit();
-  if (pcap_compile(handle_, &program, filter.constData(), 1, NetmaskOf(adapter)) < 0) {
-    lastError_ = QString::fromLocal8Bit(pcap_geterr(handle_));
-    return false;
-  }
-  const int result = pcap_setfilter(handle_, &program);
-  pcap_freecode(&program);
-  if (result < 0) {
-    lastError_ = QString::fromLocal8Bit(pcap_geterr(handle_));
+  if (std::optional<QString> error = InstallFilter(handle_, filter_, NetmaskOf(adapter))) {
+    lastError_ = std::move(*error);
     return false;
   }
   return true;

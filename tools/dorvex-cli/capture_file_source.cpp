@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "capture_filter.h"
 #include "frame_decoder.h"
 #include "link_frame.h"
 
@@ -71,18 +72,11 @@ bool CaptureFileSource::Open() {
                                "loopback and raw IP captures are)")
                     .arg(LinkTypeName(linkType_)));
   }
-  bpf_program program;
-  const QByteArray filter = filter_.toLocal8Bit();
-  if (pcap_compile(handle_, &program, filter.constData(), 1, PCAP_NETMASK_UNKNOWN) < 0) {
-    openError_ = SourceError{QStringLiteral("filter '%1' does not compile: %2")
-                                 .arg(filter_, QString::fromLocal8Bit(pcap_geterr(handle_)))};
+  if (const std::optional<QString> filterError =
+          InstallFilter(handle_, filter_, PCAP_NETMASK_UNKNOWN)) {
+    openError_ =
+        SourceError{QStringLiteral("filter '%1' does not compile: %2").arg(filter_, *filterError)};
     return false;
-  }
-  const int result = pcap_setfilter(handle_, &program);
-  pcap_freecode(&program);
-  if (result < 0) {
-    return fail(QStringLiteral("cannot set the filter: %1")
-                    .arg(QString::fromLocal8Bit(pcap_geterr(handle_))));
   }
   return true;
 }

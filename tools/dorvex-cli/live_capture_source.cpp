@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "capture_failure.h"
+#include "capture_filter.h"
 #include "snoop_tcp_data.h"
 
 namespace dorvex::cli {
@@ -45,13 +46,7 @@ class InterruptCatcher {
 std::optional<QString> FilterError(const QString& filter) {
   pcap_t* dead = pcap_open_dead(DLT_EN10MB, 1600);
   if (!dead) return std::nullopt;
-  bpf_program program;
-  std::optional<QString> error;
-  if (pcap_compile(dead, &program, filter.toLocal8Bit().constData(), 1, PCAP_NETMASK_UNKNOWN) < 0) {
-    error = QString::fromLocal8Bit(pcap_geterr(dead));
-  } else {
-    pcap_freecode(&program);
-  }
+  std::optional<QString> error = InstallFilter(dead, filter, PCAP_NETMASK_UNKNOWN);
   pcap_close(dead);
   return error;
 }
