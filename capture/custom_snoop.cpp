@@ -111,10 +111,6 @@ void TCustomSnoop::SetAdapterDescription(const QString& value) {
   if (value != adapterDescription_) SelectAdapter(adapterDescriptions_.indexOf(value));
 }
 
-void TCustomSnoop::SetMessageNotifier(TMessageNotifier notifier) {
-  notifier_ = std::move(notifier);
-}
-
 std::optional<pcap_stat> TCustomSnoop::CaptureStatistics() const {
   pcap_stat statistics{};
   if (!handle_ || pcap_stats(handle_, &statistics) != 0) return std::nullopt;

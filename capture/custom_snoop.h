@@ -84,8 +84,6 @@ class TCustomSnoop : public QObject {
   int ReadTimeOut() const { return readTimeOut_; }
   void SetReadTimeOut(int value) { readTimeOut_ = value; }
 
-  void SetMessageNotifier(TMessageNotifier notifier);
-
   // The capture library's counters of the open handle (packets received, dropped by the kernel
   // and by the interface); nullopt when closed or when the library cannot tell.
   std::optional<pcap_stat> CaptureStatistics() const;

@@ -37,7 +37,6 @@ struct IP_HDR {
   std::uint8_t SourceAddress[4];
   std::uint8_t DestinationAddress[4];
 
-  constexpr int Version() const { return VersionAndHeaderLength >> 4; }
   // Header length in bytes, from the header-length nibble (20 when there are no options).
   constexpr int HeaderLength() const { return (VersionAndHeaderLength & 0x0F) * 4; }
   constexpr std::uint16_t TotalLength() const { return BigEndian16At(TotalLengthBytes); }

@@ -14,9 +14,7 @@ MemoryFieldSet::MemoryFieldSet() {
 
 FieldAccess::Handle MemoryFieldSet::FindField(QStringView controlName) const {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
-    if (fields_[i].name.size() == controlName.size() &&
-        SameControlName(fields_[i].name, controlName))
-      return static_cast<Handle>(i);
+    if (SameControlName(fields_[i].name, controlName)) return static_cast<Handle>(i);
   }
   return kNoField;
 }
@@ -31,10 +29,6 @@ void MemoryFieldSet::SetFieldText(Handle field, const QString& text) {
 
 void MemoryFieldSet::SetText(QStringView controlName, const QString& text) {
   SetFieldText(FindField(controlName), text);
-}
-
-void MemoryFieldSet::ClearAll() {
-  for (Field& field : fields_) field.text.clear();
 }
 
 bool MemoryFieldSet::IsField(Handle field) const {

@@ -19,7 +19,6 @@ class MemoryFieldSet : public FieldAccess {
 
   // Test helpers by control name; SetText ignores unknown names.
   void SetText(QStringView controlName, const QString& text);
-  void ClearAll();
 
  private:
   bool IsField(Handle field) const;
