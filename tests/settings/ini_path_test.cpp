@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
-#include <QScopeGuard>
 
 #include "ini_file.h"
 #include "settings_test_support.h"
@@ -21,49 +20,29 @@ struct PathCase {
   const char* expectedProbedFolder;
 };
 
-class IniPathTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(IniPathTest, ResolvesBesideTheExecutableOrInTheUserConfigFolder) {
-  const PathCase& c = GetParam();
-  QString probed;
-  const IniLocationInputs inputs{QString::fromUtf8(c.executable),
-                                 [&](const QString& folder) {
-                                   probed = folder;
-                                   return c.folderWritable;
-                                 },
-                                 QString::fromUtf8(c.xdgConfigHome), QStringLiteral("/home/user")};
-  EXPECT_EQ(ResolveIniFileName(inputs), QString::fromUtf8(c.expectedIni));
-  EXPECT_EQ(probed, QString::fromUtf8(c.expectedProbedFolder));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rule, IniPathTest,
-    ::testing::Values(
-        PathCase{R"(C:\Tools\tally.exe)", true, "", R"(C:\Tools\tally.ini)", R"(C:\Tools)"},
-        PathCase{R"(C:\Tools\tally.old.exe)", true, "", R"(C:\Tools\tally.old.ini)", R"(C:\Tools)"},
-        PathCase{R"(C:\my.tools\tally)", true, "", R"(C:\my.tools\tally.ini)", R"(C:\my.tools)"},
-        PathCase{"/opt/my.tools/dorvex", true, "", "/opt/my.tools/dorvex.ini", "/opt/my.tools"},
-        PathCase{"/dorvex", true, "", "/dorvex.ini", "/"},
-        PathCase{"dorvex", true, "", "dorvex.ini", "."},
-        PathCase{"/usr/bin/dorvex", false, "/home/user/.cfg", "/home/user/.cfg/dorvex/dorvex.ini",
-                 "/usr/bin"},
-        PathCase{"/usr/bin/dorvex", false, "", "/home/user/.config/dorvex/dorvex.ini", "/usr/bin"},
-        // A relative $XDG_CONFIG_HOME is invalid and ignored.
-        PathCase{"/opt/my.tools/dorvex.x", false, "relative",
-                 "/home/user/.config/dorvex/dorvex.ini", "/opt/my.tools"}));
-
-TEST(GetIniFileNameTest, UsesAWritableFolderBesideTheExecutable) {
-  EXPECT_TRUE(GetIniFileName().endsWith("/settings_tests.ini")) << GetIniFileName().toStdString();
-  testing::TempSettingsFile place;
-  const ScopedExecutablePath executable(place.Folder() + "/my.tools.dorvex");
-  EXPECT_EQ(GetIniFileName(), place.Folder() + "/my.tools.ini");
+TEST(IniPathTest, ResolvesBesideTheExecutableOrInTheUserConfigFolder) {
+  const PathCase cases[] = {
+      {R"(C:\my.tools\tally.old.exe)", true, "", R"(C:\my.tools\tally.old.ini)", R"(C:\my.tools)"},
+      {"/opt/my.tools/dorvex", true, "", "/opt/my.tools/dorvex.ini", "/opt/my.tools"},
+      {"/dorvex", true, "", "/dorvex.ini", "/"},
+      {"dorvex", true, "", "dorvex.ini", "."},
+      {"/usr/bin/dorvex", false, "/home/user/.cfg", "/home/user/.cfg/dorvex/dorvex.ini",
+       "/usr/bin"},
+      // A relative $XDG_CONFIG_HOME is invalid and ignored.
+      {"/usr/bin/dorvex", false, "relative", "/home/user/.config/dorvex/dorvex.ini", "/usr/bin"}};
+  for (const PathCase& c : cases) {
+    // A probe of any other folder than the expected one finds it not writable.
+    const auto writable = [&](const QString& folder) {
+      return c.folderWritable && folder == c.expectedProbedFolder;
+    };
+    const IniLocationInputs inputs{c.executable, writable, c.xdgConfigHome, "/home/user"};
+    EXPECT_EQ(ResolveIniFileName(inputs), c.expectedIni) << c.executable;
+  }
 }
 
 TEST(GetIniFileNameTest, FallsBackToTheUserConfigFolderAndCreatesItOnWrite) {
   testing::TempSettingsFile place;
   const QString configHome = place.Folder() + "/config";
-  const QByteArray oldConfigHome = qgetenv("XDG_CONFIG_HOME");  // empty counts as unset
-  const auto restore = qScopeGuard([&] { qputenv("XDG_CONFIG_HOME", oldConfigHome); });
   qputenv("XDG_CONFIG_HOME", configHome.toUtf8());
   const ScopedExecutablePath executable(place.Folder() + "/no-such-folder/dorvex");
 

@@ -1,20 +1,10 @@
 #pragma once
-// Shared by the settings tests: a settings file in a fresh temporary folder, read and written as
-// raw bytes, and readable test output for Qt strings.
+// A settings file in a fresh temporary folder, read and written as raw bytes.
 
-#include <QByteArray>
+#include <gtest/gtest.h>
+
 #include <QFile>
-#include <QString>
 #include <QTemporaryDir>
-#include <ostream>
-#include <stdexcept>
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QByteArray& bytes, std::ostream* out) {
-  *out << '"' << bytes.toStdString() << '"';
-}
 
 namespace dorvex::testing {
 
@@ -27,15 +17,12 @@ class TempSettingsFile {
 
   void Write(const QByteArray& bytes) const {
     QFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-      throw std::runtime_error("cannot write " + path_.toStdString());
-    }
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << "write";
   }
   QByteArray Read() const {
     QFile file(path_);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
-  bool Exists() const { return QFile::exists(path_); }
 
  private:
   QTemporaryDir folder_;

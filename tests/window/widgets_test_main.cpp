@@ -1,6 +1,5 @@
-// GoogleTest entry point with a Qt Widgets application object (the window needs one). Runs on the
-// offscreen platform unless told otherwise, also when the tests are only being listed, and gives
-// Qt a private runtime folder when the session has none (Qt would warn into the test listing).
+// GoogleTest in a QApplication: offscreen unless told otherwise, with a runtime folder if none is
+// set.
 
 #include <gtest/gtest.h>
 

@@ -1,142 +1,69 @@
-// The window's behaviour on the offscreen platform: the update cycle's triggers, Clear, the copy
-// button and the clipboard, focus moves, Exit, the adapter list and the status line.
+// The window on the offscreen platform: the update cycle's triggers, Clear, copy and the clipboard,
+// focus moves, the status line, and start-up and close with a real settings file.
 
-#include <pcap/pcap.h>
-
-#include <QApplication>
 #include <QClipboard>
 #include <QDate>
-#include <QTest>
+#include <QDir>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "window_fixture.h"
-#include "world_table.h"
 
 namespace dorvex::test {
 namespace {
 
-QStringList AllEditNames() {
-  QStringList names;
-  for (const World& world : WorldTable()) names << ToQString(world.fieldName);
-  names << ToQString(kTempServerNameField) << ToQString(kTempServerQtyField);
-  return names;
-}
-
-// ---- Leaving a field ----------------------------------------------------------------------
-
-class LeavingFieldTest : public WindowTest, public ::testing::WithParamInterface<QString> {};
-
-TEST_P(LeavingFieldTest, RunsTheUpdateCycleExceptForTheTempServerName) {
-  ShowQuiet();
-  Enter(GetParam().toLatin1().constData());
-  ClickFocus(Child<QPushButton>("btnCopyToClicpbord"));
-  EXPECT_EQ(MemoLines().isEmpty(), GetParam() == ToQString(kTempServerNameField));
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryEditField, LeavingFieldTest, ::testing::ValuesIn(AllEditNames()),
-                         [](const auto& info) { return info.param.toStdString(); });
-
 TEST_F(WindowTest, ReturnKeepsTheFieldAndLeavingItShowsTheTypedCountWithTheCurrentTime) {
   ShowQuiet();
+  EXPECT_EQ(FocusName(), "edtVerdandiQty");
   TypeInto("edtMagniQty", QStringLiteral("12"));
   QTest::keyClick(&Edit("edtMagniQty"), Qt::Key_Return);
   EXPECT_TRUE(MemoLines().isEmpty());
   EXPECT_EQ(FocusName(), "edtMagniQty");
 
-  const QDate before = QDate::currentDate();
+  const QString today = QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日"));
   QTest::keyClick(&Edit("edtMagniQty"), Qt::Key_Tab);
   const QStringList lines = MemoLines();
   ASSERT_FALSE(lines.isEmpty());
   EXPECT_TRUE(lines.contains(QStringLiteral("【　magni .】 12")));
-  const auto loginLineOf = [](const QDate& date) {
-    return QStringLiteral("【ログイン日時】") + date.toString(QStringLiteral("yyyy年MM月dd日"));
-  };
-  EXPECT_TRUE(lines.first().startsWith(loginLineOf(before)) ||
-              lines.first().startsWith(loginLineOf(QDate::currentDate())))
-      << lines.first().toStdString();
+  EXPECT_TRUE(lines.first().startsWith(QStringLiteral("【ログイン日時】") + today));
   EXPECT_EQ(FocusName(), "edtSurtQty");
   EXPECT_EQ(Edit("edtMagniQty").text(), "12");  // a typed count stays as typed
 }
 
-TEST_F(WindowTest, LeavingAnEmptyTempServerNameMovesToTyrWithoutAnUpdate) {
+TEST_F(WindowTest, LeavingTheTempServerNameMovesToTyrWhenEmptyAndUpdatesOnlyOnItsCount) {
   ShowQuiet();
-  for (const bool byTab : {true, false}) {
-    QLineEdit& name = Enter("edtTempServerName");
-    if (byTab) {
-      QTest::keyClick(&name, Qt::Key_Tab);
-    } else {
-      ClickFocus(Edit("edtIrisQty"));
-    }
-    EXPECT_EQ(FocusName(), "edtTyrQty") << (byTab ? "by Tab" : "by click");
-    EXPECT_TRUE(MemoLines().isEmpty());
-  }
-}
+  Enter("edtTempServerName");
+  ClickFocus(Edit("edtIrisQty"));  // leaving an empty name, even by a click, moves to tyr
+  EXPECT_EQ(FocusName(), "edtTyrQty");
+  EXPECT_TRUE(MemoLines().isEmpty());
 
-TEST_F(WindowTest, LeavingANamedTempServerRowEntersTheReportAtTheNextCycleOnly) {
-  ShowQuiet();
   TypeInto("edtTempServerName", QStringLiteral("newworld"));
   QTest::keyClick(&Edit("edtTempServerName"), Qt::Key_Tab);
   EXPECT_EQ(FocusName(), "edtTempServerQty");
   EXPECT_TRUE(MemoLines().isEmpty());
-
   QTest::keyClicks(&Edit("edtTempServerQty"), QStringLiteral("30"));
   QTest::keyClick(&Edit("edtTempServerQty"), Qt::Key_Tab);
   EXPECT_TRUE(MemoLines().contains(QStringLiteral("【newworld】 30")));
   EXPECT_TRUE(MemoLines().contains(QStringLiteral("【グループ1合計】30")));
 }
 
-TEST_F(WindowTest, StartsOnVerdandiAndTabVisitsTheControlsInTabOrderSkippingClear) {
+TEST_F(WindowTest, EveryChangeOfACheckBoxRunsTheUpdateCycle) {
+  // Each box with a report line only it brings.
+  const std::pair<const char*, QString> boxes[] = {
+      {"chkExpand", QStringLiteral("【一期鯖 合計】0 (0.00%)")},
+      {"chkCompatible", QStringLiteral("【.　　　urdr　　　.】 (未計測)")}};
   ShowQuiet();
-  EXPECT_EQ(FocusName(), "edtVerdandiQty");
-  QStringList expected = {QStringLiteral("cboAdapter")};
-  for (const World& world : WorldTable()) {
-    expected << ToQString(world.fieldName);
-    // The unnamed temp server row is passed over: its name field sends the focus on to tyr.
-    if (world.fieldName == "edtGarmQty") expected << ToQString(kTempServerNameField);
-  }
-  expected << QStringLiteral("btnCopyToClicpbord") << QStringLiteral("btnExit")
-           << QStringLiteral("chkExpand") << QStringLiteral("chkCompatible")
-           << QStringLiteral("memResultString");
-
-  ClickFocus(Memo());
-  QStringList visited;
-  for (qsizetype i = 0; i < expected.size(); ++i) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    visited << FocusName();
-  }
-  EXPECT_EQ(visited, expected);
-}
-
-// ---- Check boxes --------------------------------------------------------------------------
-
-struct CheckBoxCase {
-  const char* box;
-  const char* lineWhenChecked;  // a report line only this box brings
-};
-void PrintTo(const CheckBoxCase& c, std::ostream* out) {
-  *out << c.box;
-}
-
-class CheckBoxTest : public WindowTest, public ::testing::WithParamInterface<CheckBoxCase> {};
-
-TEST_P(CheckBoxTest, EveryChangeOfStateRunsTheUpdateCycle) {
-  ShowQuiet();
-  QCheckBox& box = Child<QCheckBox>(GetParam().box);
-  const QString line = QString::fromUtf8(GetParam().lineWhenChecked);
-  for (const bool checked : {true, false}) {
-    Memo().clear();
-    QTest::mouseClick(&box, Qt::LeftButton);
-    EXPECT_EQ(box.isChecked(), checked);
-    EXPECT_FALSE(MemoLines().isEmpty()) << "after the click that made it " << checked;
-    EXPECT_EQ(MemoLines().contains(line), checked);
+  for (const auto& [name, line] : boxes) {
+    QCheckBox& box = Child<QCheckBox>(name);
+    for (const bool checked : {true, false}) {
+      Memo().clear();
+      QTest::mouseClick(&box, Qt::LeftButton);
+      EXPECT_EQ(box.isChecked(), checked) << name;
+      EXPECT_FALSE(MemoLines().isEmpty()) << name;
+      EXPECT_EQ(MemoLines().contains(line), checked) << name;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(BothBoxes, CheckBoxTest,
-                         ::testing::Values(CheckBoxCase{"chkExpand", "【一期鯖 合計】0 (0.00%)"},
-                                           CheckBoxCase{"chkCompatible",
-                                                        "【.　　　urdr　　　.】 (未計測)"}));
-
-// ---- Clear and copy -----------------------------------------------------------------------
 
 TEST_F(WindowTest, CopyPutsTheReportOnTheClipboardWithCrLfAndClearEmptiesFieldsAndMemo) {
   ShowQuiet();
@@ -156,66 +83,27 @@ TEST_F(WindowTest, CopyPutsTheReportOnTheClipboardWithCrLfAndClearEmptiesFieldsA
   EXPECT_EQ(Memo().textCursor().selectedText().size(), memoText.size());
 
   QTest::mouseClick(&Child<QPushButton>("btnClear"), Qt::LeftButton);
-  for (const QString& name : AllEditNames()) {
-    EXPECT_TRUE(Edit(name.toLatin1().constData()).text().isEmpty()) << name.toStdString();
+  for (const QLineEdit* edit : Window().findChildren<QLineEdit*>()) {
+    EXPECT_TRUE(edit->text().isEmpty()) << edit->objectName().toStdString();
   }
   EXPECT_TRUE(MemoLines().isEmpty());  // and no update cycle ran
   EXPECT_EQ(FocusName(), "edtVerdandiQty");
   EXPECT_TRUE(Child<QCheckBox>("chkCompatible").isChecked());
 
-  // An empty memo leaves the clipboard alone. (Leaving verdandi renders again, so empty it here.)
-  ClickFocus(Memo());
-  Memo().clear();
+  ClickFocus(copy);                     // leaving verdandi renders again
+  QTest::keyClick(&copy, Qt::Key_Tab);  // Clear is no tab stop
+  EXPECT_EQ(FocusName(), "btnExit");
+  Memo().clear();  // an empty memo leaves the clipboard alone
   QTest::mouseClick(&copy, Qt::LeftButton);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
 }
 
-// ---- Closing ------------------------------------------------------------------------------
-
-class ExitTest : public WindowTest, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(ExitTest, ButtonOrAltXClosesTheWindowAndWritesTheSettings) {
-  Show();
-  if (GetParam()) {
-    QTest::keyClick(Window().windowHandle(), Qt::Key_X, Qt::AltModifier);
-  } else {
-    QTest::mouseClick(&Child<QPushButton>("btnExit"), Qt::LeftButton);
-  }
-  // A mnemonic clicks the button after a short visible press.
-  EXPECT_TRUE(QTest::qWaitFor([this] { return !Window().isVisible(); }, 2000));
-  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "2");
-}
-
-INSTANTIATE_TEST_SUITE_P(ButtonAndMnemonic, ExitTest, ::testing::Bool());
-
-// ---- Adapters -----------------------------------------------------------------------------
-
-TEST_F(WindowTest, AdapterListShowsDescriptionsOrNamesInCaptureLibraryOrder) {
-  Show();
-  QStringList expected;
-  char error[PCAP_ERRBUF_SIZE];
-  pcap_if_t* adapters = nullptr;
-  ASSERT_EQ(pcap_findalldevs(&adapters, error), 0) << error;
-  for (const pcap_if_t* a = adapters; a != nullptr; a = a->next) {
-    const bool described = a->description != nullptr && a->description[0] != '\0';
-    expected << QString::fromLocal8Bit(described ? a->description : a->name);
-  }
-  pcap_freealldevs(adapters);
-
-  const QComboBox& list = Child<QComboBox>("cboAdapter");
-  QStringList shown;
-  for (int i = 0; i < list.count(); ++i) shown << list.itemText(i);
-  EXPECT_EQ(shown, expected);
-  EXPECT_FALSE(shown.contains(QString()));
-
-  // No adapter stored: none is opened, also when the program (not the user) selects one.
+TEST_F(WindowTest, NoOrAnUnknownStoredAdapterOpensNone) {
+  Show();  // no adapter stored: none is opened, also when the program (not the user) selects one
   EXPECT_EQ(StatusText(), "No adapter selected");
-  ASSERT_GT(list.count(), 0);
   Child<QComboBox>("cboAdapter").setCurrentIndex(0);
   EXPECT_EQ(StatusText(), "No adapter selected");
-}
 
-TEST_F(WindowTest, StoredAdapterBeyondTheListSelectsNothingAndSaysWhy) {
   WriteSettings("[Snoop]\nAdapterIndex=9999\n");
   Show();
   EXPECT_EQ(Child<QComboBox>("cboAdapter").currentIndex(), -1);
@@ -223,6 +111,85 @@ TEST_F(WindowTest, StoredAdapterBeyondTheListSelectsNothingAndSaysWhy) {
   EXPECT_FALSE(Child<QLabel>("lblStatus").text().isEmpty());
   ASSERT_TRUE(CloseWindow());
   EXPECT_EQ(SettingsValue("Snoop", "AdapterIndex"), "-1");
+}
+
+TEST_F(WindowTest, FirstRunWithoutAFileWritesTheDefaultsAndThePlacement) {
+  Show();
+  EXPECT_TRUE(Child<QCheckBox>("chkExpand").isChecked());
+  EXPECT_FALSE(Child<QCheckBox>("chkCompatible").isChecked());
+  EXPECT_FALSE(MemoLines().isEmpty());  // Expand became true: the report was rendered once
+  ASSERT_TRUE(CloseWindow());
+
+  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "2");
+  EXPECT_EQ(SettingsValue("Config", "Expand"), "1");
+  EXPECT_EQ(SettingsValue("Config", "Compatible"), "0");
+  EXPECT_EQ(SettingsValue("Snoop", "AdapterIndex"), "-1");
+  EXPECT_EQ(SettingsValue("Function", "SaveFormSize"), "<missing>");
+  for (const char* key : {"PlaceFlags", "PlaceShowCmd", "PlaceMinPos.X", "PlaceMinPos.Y",
+                          "PlaceMaxPos.X", "PlaceMaxPos.Y", "PlaceNormalPos.Left",
+                          "PlaceNormalPos.Top", "PlaceNormalPos.Right", "PlaceNormalPos.Bottom"}) {
+    EXPECT_NE(SettingsValue("TfrmDVmain", key), "<missing>") << key;
+  }
+}
+
+TEST_F(WindowTest, StoredValuesSetTheBoxesWhichRenderOnlyWhenOneTurnsOn) {
+  const std::tuple<const char*, bool, bool> cases[] = {
+      {"[Config]\nExpand=0\nCompatible=0\n", false, false},
+      {"[Config]\nExpand=2\nCompatible=0\n", true, false},
+      {"[Config]\nExpand=0x10\nCompatible=1\n", true, true},
+      {"[Config]\nExpand=yes\nCompatible=yes\n", true, false}};
+  for (const auto& [settings, expand, compatible] : cases) {
+    SCOPED_TRACE(settings);
+    WriteSettings(settings);
+    Show();
+    EXPECT_EQ(Child<QCheckBox>("chkExpand").isChecked(), expand);
+    EXPECT_EQ(Child<QCheckBox>("chkCompatible").isChecked(), compatible);
+    EXPECT_EQ(MemoLines().isEmpty(), !expand && !compatible);
+    ASSERT_TRUE(CloseWindow());
+    EXPECT_EQ(SettingsValue("Config", "Expand"), expand ? "1" : "0");
+    EXPECT_EQ(SettingsValue("Config", "Compatible"), compatible ? "1" : "0");
+  }
+}
+
+TEST_F(WindowTest, PlacementIsRestoredUnlessSwitchedOffAndOpenCountCounts) {
+  WriteSettings("[TfrmDVmain]\nPlaceShowCmd=1\nPlaceNormalPos.Left=40\nPlaceNormalPos.Top=30\n");
+  Show();
+  EXPECT_EQ(Window().frameGeometry().topLeft(), QPoint(40, 30));
+  ASSERT_TRUE(CloseWindow());
+
+  const QByteArray placement =
+      "[TfrmDVmain]\nPlaceShowCmd=1\nPlaceNormalPos.Left=7\nPlaceNormalPos.Top=9\n"
+      "PlaceNormalPos.Right=600\nPlaceNormalPos.Bottom=500\n";
+  WriteSettings("[Function]\nOpenCount=41\nSaveFormSize=0\n" + placement);
+  Show();
+  EXPECT_NE(Window().frameGeometry().topLeft(), QPoint(7, 9));
+  ASSERT_TRUE(CloseWindow());
+  EXPECT_TRUE(SettingsText().contains(placement));
+  EXPECT_EQ(SettingsValue("TfrmDVmain", "PlaceFlags"), "<missing>");
+  EXPECT_EQ(SettingsValue("Function", "OpenCount"), "42");
+}
+
+TEST_F(WindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses) {
+  // A folder where the file should be: reading gives the defaults, every write is refused.
+  ASSERT_TRUE(QDir().mkpath(SettingsPath()));
+  Show();
+  EXPECT_TRUE(Child<QCheckBox>("chkExpand").isChecked());
+
+  // The close opens a modal message box; note its title, text and icon and press its default
+  // button.
+  QStringList shown;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = {box->windowTitle(), box->text(), QString::number(box->icon())};
+      box->done(QMessageBox::Ok);
+    }
+  });
+  poll.start(10);
+  EXPECT_TRUE(CloseWindow());
+  EXPECT_EQ(shown, QStringList({"Dorvex", SettingsPath() + QStringLiteral(" に書き込めません."),
+                                QString::number(QMessageBox::Critical)}));
+  EXPECT_FALSE(Window().isVisible());
 }
 
 }  // namespace
