@@ -1,7 +1,5 @@
 #include "frame_builder.h"
 
-#include <pcap/pcap.h>
-
 #include <cstring>
 
 namespace dorvex::test {
@@ -32,8 +30,7 @@ Bytes BuildDatagram(const DatagramLayout& layout) {
       static_cast<std::uint8_t>(layout.dataOffsetNibble.value_or(tcpLength / 4) << 4);
   d[ipLength + 13] = 0x18;                                                      // PSH ACK
   for (std::size_t i = ipLength + 20; i < ipLength + tcpLength; ++i) d[i] = 1;  // TCP NOPs
-  d.insert(d.end(), layout.payload.begin(), layout.payload.end());
-  return d;
+  return Concat(d, layout.payload);
 }
 
 Bytes Payload(int length) {
@@ -47,31 +44,9 @@ Bytes Concat(Bytes a, const Bytes& b) {
   return a;
 }
 
-namespace {
-// A link header of `size` zero bytes with the protocol `type` (big-endian) at `at`, then the
-// datagram; the decoder reads nothing else of these headers.
 Bytes WithHeader(std::size_t size, std::size_t at, std::uint16_t type, const Bytes& datagram) {
   Bytes h(size, 0);
   Put16(h, at, type);
-  return Concat(h, datagram);
-}
-}  // namespace
-
-Bytes WithEthernet(const Bytes& datagram, std::uint16_t etherType) {
-  return WithHeader(14, 12, etherType, datagram);
-}
-
-Bytes WithLinuxCooked(const Bytes& datagram, std::uint16_t protocol) {
-  return WithHeader(16, 14, protocol, datagram);
-}
-
-Bytes WithLinuxCookedV2(const Bytes& datagram, std::uint16_t protocol) {
-  return WithHeader(20, 0, protocol, datagram);
-}
-
-Bytes WithLoopbackFamily(const Bytes& datagram, std::uint8_t family, bool bigEndian) {
-  Bytes h(4, 0);
-  h[bigEndian ? 3 : 0] = family;
   return Concat(h, datagram);
 }
 
@@ -83,31 +58,8 @@ Bytes WorldListReply(const std::vector<std::pair<const char*, std::uint16_t>>& w
     record[26] = static_cast<std::uint8_t>(worlds[k].second);
     record[27] = static_cast<std::uint8_t>(worlds[k].second >> 8);
   }
-  if (!reply.empty()) {
-    reply[0] = 0xD3;
-    reply[1] = 0x0D;
-  }
+  if (!reply.empty()) Put16(reply, 0, 0xD30D);
   return reply;
-}
-
-bool WriteCaptureFile(const std::string& path, int linkType,
-                      const std::vector<TimedFrame>& frames) {
-  pcap_t* dead = pcap_open_dead(linkType, 65535);
-  if (!dead) return false;
-  pcap_dumper_t* dumper = pcap_dump_open(dead, path.c_str());
-  if (!dumper) {
-    pcap_close(dead);
-    return false;
-  }
-  for (const TimedFrame& f : frames) {
-    pcap_pkthdr header{};
-    header.ts = f.time;
-    header.caplen = header.len = static_cast<bpf_u_int32>(f.frame.size());
-    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, f.frame.data());
-  }
-  pcap_dump_close(dumper);
-  pcap_close(dead);
-  return true;
 }
 
 }  // namespace dorvex::test

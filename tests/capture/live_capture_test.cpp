@@ -1,32 +1,36 @@
-// The capture component on the real loopback adapter, with real TCP traffic on port 6900.
+// The capture component and dorvex-cli on the real loopback adapter, with real TCP traffic.
 
 #include <gtest/gtest.h>
+#include <pcap/pcap.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QLocale>
+#include <QTemporaryDir>
 #include <QThread>
+#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
+#include <thread>
 
-#include "count_store.h"
+#include "cli_app.h"
 #include "frame_builder.h"
 #include "live_test_support.h"
-#include "login_time.h"
-#include "loopback_peer.h"
+#include "report_session.h"
 #include "snoop_tcp_data.h"
-#include "world_list_reader.h"
 
 namespace dorvex {
 namespace {
 
 using namespace std::chrono_literals;
 using test::Bytes;
-using test::LoopbackConnection;
-using test::PumpFor;
-using test::PumpUntil;
 
 const Bytes kHello = {'h', 'e', 'l', 'l', 'o'};
+const Bytes kReplyA = test::WorldListReply({{"idun", 321}, {"urdr", 65535}});
+const Bytes kReplyB = test::WorldListReply({{"verdandi", 1200}, {"magni", 800}, {"urdr", 7}});
 
 class LiveCaptureTest : public ::testing::Test {
  protected:
@@ -38,12 +42,11 @@ class LiveCaptureTest : public ::testing::Test {
     snoop_->SetAdapterName(QStringLiteral("lo"));
     snoop_->OnCaptureTCPData = [this](QObject*, PPCAP_PKTHDR, PETHERNET_HDR, PIP_HDR, PTCP_HDR,
                                       const std::uint8_t* data, std::int32_t length) {
-      std::lock_guard lock(mutex_);
+      std::lock_guard lock(mutex_);  // the handler may run on the capture thread
       payloads_.emplace_back(data, data + length);
-      lastThread_ = QThread::currentThread();
+      ranOnMainThread_ = QThread::currentThread() == QCoreApplication::instance()->thread();
     };
   }
-
   void OpenOrFail() {
     snoop_->Open();
     ASSERT_TRUE(snoop_->Active()) << snoop_->LastError().toStdString();
@@ -52,162 +55,174 @@ class LiveCaptureTest : public ::testing::Test {
     std::lock_guard lock(mutex_);
     return payloads_;
   }
-  std::size_t Count() { return Payloads().size(); }
-  bool Handled(std::size_t count) {
-    return PumpUntil([&] { return Count() == count; });
-  }
-  bool LastRanOnMainThread() {
-    std::lock_guard lock(mutex_);
-    return lastThread_ == QCoreApplication::instance()->thread();
-  }
 
   std::unique_ptr<TSnoopTCPData> snoop_;
-  std::mutex mutex_;  // the handler may run on the capture thread
+  std::mutex mutex_;
   std::vector<Bytes> payloads_;
-  QThread* lastThread_ = nullptr;
+  bool ranOnMainThread_ = false;
   QStringList messages_;
 };
 
-TEST_F(LiveCaptureTest, WorldListReplyReachesHandlerAndCountStore) {
-  CountStore store;
-  LoginTime loginTime;
-  int updates = 0;
-  WorldListReader reader(store, loginTime, [&] { ++updates; });
-  const Bytes reply = test::WorldListReply({{"idun", 1234}, {"verdandi", 1000}, {"urdr", 65535}});
-  const auto record = snoop_->OnCaptureTCPData;
-  snoop_->OnCaptureTCPData = [&](QObject* sender, PPCAP_PKTHDR header, PETHERNET_HDR ethernet,
-                                 PIP_HDR ip, PTCP_HDR tcp, const std::uint8_t* data,
-                                 std::int32_t length) {
-    EXPECT_EQ(sender, snoop_.get());
-    EXPECT_EQ(static_cast<const void*>(ethernet), static_cast<const void*>(data - 66))
-        << "loopback frames: Ethernet, IPv4 and TCP with timestamp options";
-    EXPECT_EQ(header->caplen, static_cast<bpf_u_int32>(66 + length));
-    record(sender, header, ethernet, ip, tcp, data, length);
-    reader.Read(data, length);
-  };
-  OpenOrFail();
-  snoop_->Open();  // a second Open leaves the capture running
-  EXPECT_EQ(snoop_->LastError(), QStringLiteral("Snoop Error: Already open"));
-  LoopbackConnection connection;
-  connection.ClientSends(kHello);
-  connection.ServerSends(reply);
-  ASSERT_TRUE(Handled(2));
-
-  EXPECT_EQ(Payloads(), (std::vector<Bytes>{kHello, reply}));
-  EXPECT_EQ(updates, 1);
-  ASSERT_EQ(store.Count(), 3);
-  EXPECT_EQ(store.Name(1), QStringLiteral("verdandi"));
-  EXPECT_EQ(store.CountText(2), QStringLiteral("65535"));
-  snoop_->Close();
-  EXPECT_FALSE(snoop_->Active());
-  EXPECT_TRUE(messages_.isEmpty());
-}
-
 class ThreadSafeTest : public LiveCaptureTest, public ::testing::WithParamInterface<bool> {};
 
-// One capture after another with each ThreadSafe value: ThreadSafe, read at Open, decides which
-// thread runs the handler; Close is prompt; an exception in the handler ends the capture.
-TEST_P(ThreadSafeTest, HandlerThreadCloseAndHandlerFailure) {
-  const bool threadSafe = GetParam();
-  snoop_->SetThreadSafe(threadSafe);
+// ThreadSafe picks the handler's thread; an exception in the handler ends the capture silently.
+TEST_P(ThreadSafeTest, PayloadsHandlerThreadCloseAndHandlerFailure) {
+  snoop_->SetThreadSafe(GetParam());
   OpenOrFail();
-  snoop_->SetThreadSafe(!threadSafe);  // no effect on the running capture
-  LoopbackConnection connection;
-  connection.ServerSends(kHello);
-  ASSERT_TRUE(Handled(1));
-  EXPECT_EQ(LastRanOnMainThread(), threadSafe);
-  PumpFor(50ms);  // no traffic: the capture thread is blocked in its read
+  test::LoopbackConnection connection;
+  connection.ClientSends(kHello);
+  connection.ServerSends(kReplyA);
+  ASSERT_TRUE(test::PumpUntil([&] { return Payloads().size() == 2; }));
+  EXPECT_EQ(Payloads(), (std::vector<Bytes>{kHello, kReplyA}));
+  EXPECT_EQ(ranOnMainThread_, GetParam());
+  test::PumpFor(50ms);               // no traffic: the capture thread is blocked in its read
+  snoop_->SetCaptureEnabled(false);  // Close still stops the running thread
   QElapsedTimer timer;
   timer.start();
   snoop_->Close();
+  snoop_->SetCaptureEnabled(true);
   EXPECT_LT(timer.elapsed(), 2000) << "Close hangs";  // a hang check; figures are in bench/
   EXPECT_FALSE(snoop_->Active());
 
-  // An exception in the handler ends the capture silently.
-  const auto record = std::exchange(snoop_->OnCaptureTCPData,
-                                    [](auto&&...) { throw std::runtime_error("handler failed"); });
+  snoop_->OnCaptureTCPData = [](auto&&...) { throw std::runtime_error("handler failed"); };
   OpenOrFail();
   connection.ServerSends(kHello);
-  ASSERT_TRUE(PumpUntil([&] { return !snoop_->Active(); }));
+  ASSERT_TRUE(test::PumpUntil([&] { return !snoop_->Active(); }));
   EXPECT_TRUE(snoop_->LastError().isEmpty());
-  snoop_->Close();  // finds it closed: nothing to do, nothing shown
+  snoop_->Close();
   EXPECT_TRUE(messages_.isEmpty());
-
-  snoop_->OnCaptureTCPData = record;
-  OpenOrFail();  // afresh, with a new handle and thread, and the changed ThreadSafe
-  connection.ServerSends(kHello);
-  ASSERT_TRUE(Handled(2));
-  EXPECT_EQ(LastRanOnMainThread(), !threadSafe);
-
-  // Destroyed with a packet read: with ThreadSafe on, the capture thread waits in a hand-over.
-  // No hang, and no handler runs from then on.
-  connection.ServerSends(kHello);
-  QThread::msleep(200);
-  const std::size_t count = Count();
-  snoop_.reset();
-  PumpFor(100ms);
-  EXPECT_EQ(Count(), count);
 }
 
 INSTANTIATE_TEST_SUITE_P(ThreadSafe, ThreadSafeTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "On" : "Off"; });
 
 TEST_F(LiveCaptureTest, CaptureEnabledOffOpensWithoutThread) {
-  OpenOrFail();
   snoop_->SetCaptureEnabled(false);
-  snoop_->Close();  // still stops the running thread
-  EXPECT_FALSE(snoop_->Active());
-
   OpenOrFail();
-  LoopbackConnection connection;
+  snoop_->Open();  // a second Open leaves it open
+  EXPECT_EQ(snoop_->LastError(), QStringLiteral("Snoop Error: Already open"));
+  test::LoopbackConnection connection;
   connection.ServerSends(kHello);
-  PumpFor(300ms);
-  EXPECT_EQ(Count(), 0u);
-  snoop_->Close();
-  EXPECT_FALSE(snoop_->Active());
-  EXPECT_TRUE(messages_.isEmpty());
-
-  // Switched on while open without a thread: Close has no thread to stop and leaves it open.
-  OpenOrFail();
-  snoop_->SetCaptureEnabled(true);
-  snoop_->Close();
-  const QString noThread = QStringLiteral("Snoop Error: No thread to stop");
-  EXPECT_TRUE(snoop_->Active());
-  EXPECT_EQ(snoop_->LastError(), noThread);
-  // Destruction runs Close (the same message) and still releases the handle: the leak checker
-  // of the sanitizer build sees one that is not closed.
-  snoop_.reset();
-  EXPECT_EQ(messages_, QStringList({noThread, noThread}));
+  test::PumpFor(300ms);
+  EXPECT_TRUE(Payloads().empty());
 }
 
-// A failed Open leaves the component closed with the reason in LastError.
 TEST_F(LiveCaptureTest, OpenFailuresLeaveItClosed) {
+  snoop_->SetAdapterName(QStringLiteral("no-such-adapter0"));
+  snoop_->Open();
+  EXPECT_FALSE(snoop_->Active());
+  EXPECT_EQ(snoop_->LastError(), QStringLiteral("Snoop Error: Invalid AdapterName"));
+  snoop_->SetAdapterName(QStringLiteral("lo"));
+  snoop_->SetFilter(QStringLiteral("tcp port"));
+  snoop_->Open();
+  EXPECT_FALSE(snoop_->Active());
+  EXPECT_FALSE(snoop_->LastError().isEmpty() || snoop_->LastError().startsWith(u"Snoop Error"))
+      << "the library's own text: " << snoop_->LastError().toStdString();
+}
+
+struct CliRun {
+  int status;
+  QByteArray out;
+  QString err;
+};
+
+CliRun RunDorvexCli(const QStringList& arguments) {
+  char* texts[2] = {};
+  std::size_t sizes[2] = {};
+  std::FILE* out = open_memstream(&texts[0], &sizes[0]);
+  std::FILE* err = open_memstream(&texts[1], &sizes[1]);
+  const int status = cli::RunCli(arguments, out, err);
+  for (std::FILE* file : {out, err}) std::fclose(file);
+  CliRun run{status, QByteArray(texts[0], qsizetype(sizes[0])),
+             QString::fromUtf8(texts[1], qsizetype(sizes[1]))};
+  for (char* text : texts) std::free(text);
+  return run;
+}
+
+// --interface prints the report at every reply; --read of libpcap's recording gives the last.
+TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
+  if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
+  char error[PCAP_ERRBUF_SIZE] = {};
+  const std::unique_ptr<pcap_t, decltype(&pcap_close)> recorder(
+      pcap_open_live("lo", 65535, 0, 1, error), pcap_close);
+  ASSERT_TRUE(recorder && pcap_setnonblock(recorder.get(), 1, error) == 0) << error;
+  std::thread traffic([] {
+    std::this_thread::sleep_for(500ms);  // dorvex-cli opens the adapter meanwhile
+    test::LoopbackConnection connection;
+    connection.ClientSends(kHello);
+    connection.ServerSends(kReplyA);
+    connection.ServerSends(kReplyB);
+  });
+  const CliRun live = RunDorvexCli({"--interface", "lo", "--replies", "2", "--seconds", "20"});
+  traffic.join();
+  ASSERT_EQ(live.status, cli::kExitOk) << live.err.toStdString();
+
+  QThread::msleep(200);  // packets still in flight
+  const QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("loopback.pcap"));
+  pcap_dumper_t* dumper = pcap_dump_open(recorder.get(), path.toLocal8Bit().constData());
+  ASSERT_TRUE(dumper) << pcap_geterr(recorder.get());
+  while (pcap_dispatch(recorder.get(), -1, pcap_dump, reinterpret_cast<u_char*>(dumper)) > 0) {
+  }
+  pcap_dump_close(dumper);
+  const CliRun replay = RunDorvexCli({QStringLiteral("--read"), path});
+  ASSERT_EQ(replay.status, cli::kExitOk) << replay.err.toStdString();
+
+  // Alike but for the login line (live: the time of the run).
+  const QStringList liveLines = QString::fromUtf8(live.out).split(QStringLiteral("\r\n"));
+  const QStringList replayLines = QString::fromUtf8(replay.out).split(QStringLiteral("\r\n"));
+  ASSERT_EQ(liveLines.size(), 2 * replayLines.size() - 1);
+  EXPECT_EQ(liveLines.mid(replayLines.size()), replayLines.mid(1));
+  cli::ReportSession expected(ReportOptions{}, QLocale::system());
+  for (const Bytes& reply : {kReplyA, kReplyB})
+    expected.Feed(reply.data(), qsizetype(reply.size()));
+  EXPECT_EQ(replayLines.mid(1, replayLines.size() - 2), expected.Report().mid(1));
+}
+
+// A child process gives up root for good (the nobody user) and reports through its exit code.
+TEST(CliLiveTest, InterfaceWithoutCaptureRightsSaysSo) {
+  if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0) _exit(10);
+    const CliRun run = RunDorvexCli({"--interface", "lo"});
+    _exit(run.status == cli::kExitFailure && run.err.contains("capture not permitted") ? 0 : 11);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "10: cannot drop root, 11: another outcome; wait status " << status;
+}
+
+TEST(CliCaptureFailureTest, NameTheFileAdapterOrFilterAndTheReason) {
+  const QString text = QStringLiteral(DORVEX_SOURCE_DIR "/tests/capture/CMakeLists.txt");
   const struct {
-    QString adapter, filter, error;  // error "": the library's own text
+    QStringList arguments;
+    int status;
+    QString message;
   } cases[] = {
-      {"", "tcp port 6900", "Snoop Error: Invalid AdapterName"},
-      {"no-such-adapter0", "tcp port 6900", "Snoop Error: Invalid AdapterName"},
-      {"LO", "tcp port 6900", "Snoop Error: Invalid AdapterName"},  // letter case matters
-      {"lo", "tcp port", ""},
+      {{"--read", text}, cli::kExitFailure, "CMakeLists.txt: not a capture file"},
+      {{"--interface", "no-such0"}, cli::kExitFailure, "no-such0: no such capture adapter"},
+      {{"--interface", "lo", "--filter", "("}, cli::kExitFailure, "filter '(' does not compile"},
+      {{"--read", text, "--interface", "lo"}, cli::kExitUsage, "exclude each other"},
   };
   for (const auto& c : cases) {
-    snoop_->SetAdapterName(c.adapter);
-    snoop_->SetFilter(c.filter);
-    snoop_->Open();
-    const QString& error = snoop_->LastError();
-    EXPECT_FALSE(snoop_->Active()) << c.adapter.toStdString();
-    EXPECT_TRUE(c.error.isEmpty() ? !error.isEmpty() && !error.startsWith(u"Snoop Error")
-                                  : error == c.error)
-        << error.toStdString();
+    const CliRun run = RunDorvexCli(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("dorvex-cli: "))) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(c.message)) << run.err.toStdString();
+    EXPECT_EQ(run.err.count(u'\n'), 1) << "one line";
+    EXPECT_TRUE(run.out.isEmpty());
   }
-  snoop_->SetFilter(QStringLiteral("tcp port 6900"));
-  snoop_->SetAdapterIndex(static_cast<int>(snoop_->AdapterNames().size()));  // none chosen
-  EXPECT_EQ(snoop_->AdapterIndex(), -1);
-  EXPECT_TRUE(snoop_->AdapterName().isEmpty() && snoop_->AdapterDescription().isEmpty());
-  snoop_->SetAdapterName(QStringLiteral("lo"));
-  OpenOrFail();
-  EXPECT_TRUE(messages_.isEmpty());
 }
 
 }  // namespace
 }  // namespace dorvex
+
+// A Qt application object: the capture component hands packets to the main thread through it.
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

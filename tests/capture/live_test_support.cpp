@@ -12,8 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "loopback_peer.h"
-
 namespace dorvex::test {
 
 bool CanCapture() {
@@ -22,8 +20,7 @@ bool CanCapture() {
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   if (done()) return true;
-  // A real event loop: posted hand-overs are served as soon as they arrive; the timer only
-  // checks the condition and the deadline.
+  // A real event loop, so that posted hand-overs are served at once.
   const QDeadlineTimer deadline(timeout);
   QEventLoop loop;
   QTimer check;
@@ -39,13 +36,11 @@ void PumpFor(std::chrono::milliseconds duration) {
   PumpUntil([] { return false; }, duration);
 }
 
-namespace {
-void Check(bool ok, const char* what) {
+static void Check(bool ok, const char* what) {
   if (ok) return;
   std::perror(what);
   std::abort();
 }
-}  // namespace
 
 LoopbackConnection::LoopbackConnection() {
   sockaddr_in address{};

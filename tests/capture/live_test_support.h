@@ -1,12 +1,14 @@
 #pragma once
-// Shared pieces of the live capture tests: the root check and waiting on the main thread's events.
+// Live capture tests: root check, waiting on main-thread events, a TCP connection to
+// 127.0.0.1:6900.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace dorvex::test {
 
-// Live capture needs root (or cap_net_raw + cap_net_admin); the tests skip with this reason else.
 bool CanCapture();
 inline constexpr const char* kNeedsRoot =
     "live capture needs root (or cap_net_raw,cap_net_admin on the test binary)";
@@ -14,7 +16,22 @@ inline constexpr const char* kNeedsRoot =
 // Processes the main thread's events until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
                std::chrono::milliseconds timeout = std::chrono::seconds(5));
-// Processes the main thread's events for `duration`.
 void PumpFor(std::chrono::milliseconds duration);
+
+class LoopbackConnection {
+ public:
+  LoopbackConnection();  // listens, connects and accepts; aborts the test binary on failure
+  ~LoopbackConnection();
+  LoopbackConnection(const LoopbackConnection&) = delete;
+  LoopbackConnection& operator=(const LoopbackConnection&) = delete;
+
+  // Sends from one side (the listener's is the game server's) and reads it at the other.
+  void ServerSends(const std::vector<std::uint8_t>& bytes) { Transfer(server_, client_, bytes); }
+  void ClientSends(const std::vector<std::uint8_t>& bytes) { Transfer(client_, server_, bytes); }
+
+ private:
+  static void Transfer(int from, int to, const std::vector<std::uint8_t>& bytes);
+  int listener_ = -1, client_ = -1, server_ = -1;
+};
 
 }  // namespace dorvex::test
