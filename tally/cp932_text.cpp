@@ -15,7 +15,22 @@ bool IsTrailByte(std::uint8_t b) {
 
 }  // namespace
 
-Cp932Decoder::Cp932Decoder() : decoder_("CP932", QStringConverter::Flag::Stateless) {}
+Cp932Decoder::Cp932Decoder() {
+  RenewDecoder();
+}
+
+void Cp932Decoder::RenewDecoder() {
+  // Built in place: a moved or reset QStringDecoder (Qt 6.4) no longer reports errors reliably.
+  decoder_.emplace("CP932", QStringConverter::Flag::Stateless);
+}
+
+std::optional<QString> Cp932Decoder::DecodeWhole(QByteArrayView bytes) {
+  if (!decoder_->isValid()) return std::nullopt;
+  QString text = decoder_->decode(bytes);
+  if (!decoder_->hasError()) return text;
+  RenewDecoder();  // resetState() leaves the error flag set
+  return std::nullopt;
+}
 
 QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
   if (length == 0) return QString();
@@ -24,11 +39,7 @@ QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
   if (std::all_of(bytes, bytes + length, [](std::uint8_t b) { return b < 0x80; })) {
     return QString::fromLatin1(chars, size);
   }
-  if (decoder_.isValid()) {
-    decoder_.resetState();
-    QString whole = decoder_.decode(QByteArrayView(chars, size));
-    if (!decoder_.hasError()) return whole;
-  }
+  if (std::optional<QString> whole = DecodeWhole(QByteArrayView(chars, size))) return *whole;
   // Something in it does not decode: walk it character by character so that only the broken
   // parts turn into replacement characters.
   QString text;
@@ -44,12 +55,10 @@ QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
 QString Cp932Decoder::DecodeUnit(const std::uint8_t* bytes, std::size_t length) {
   if (length == 1 && bytes[0] < 0x80) return QString(QChar(bytes[0]));
   if (length == 1 && IsLeadByte(bytes[0])) return QString(QChar::ReplacementCharacter);
-  if (!decoder_.isValid()) return QString(QChar::ReplacementCharacter);
-  decoder_.resetState();
-  const QString unit = decoder_.decode(
+  const std::optional<QString> unit = DecodeWhole(
       QByteArrayView(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length)));
-  if (decoder_.hasError() || unit.isEmpty()) return QString(QChar::ReplacementCharacter);
-  return unit;
+  if (!unit || unit->isEmpty()) return QString(QChar::ReplacementCharacter);
+  return *unit;
 }
 
 }  // namespace dorvex

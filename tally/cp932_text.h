@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace dorvex {
 
@@ -18,8 +19,11 @@ class Cp932Decoder {
 
  private:
   QString DecodeUnit(const std::uint8_t* bytes, std::size_t length);
+  // The text of `bytes`, or nullopt when they do not decode (or no CP932 converter exists).
+  std::optional<QString> DecodeWhole(QByteArrayView bytes);
+  void RenewDecoder();
 
-  QStringDecoder decoder_;
+  std::optional<QStringDecoder> decoder_;
 };
 
 }  // namespace dorvex

@@ -96,8 +96,10 @@ INSTANTIATE_TEST_SUITE_P(
                    true,
                    {{"a", "2"}}},
         ReaderCase{"Cp932Name", Reply({{"\x82\xa0\xb1", 5}}), true, {{"あｱ", "5"}}},
-        ReaderCase{
-            "BrokenCp932", Reply({{"a\x82 b\xff\x82", 5}}), true, {{"a\uFFFD b\uFFFD\uFFFD", "5"}}},
+        ReaderCase{"BrokenCp932",
+                   Reply({{"a\x82 b\xff\x82", 5}, {"\x82\xa0", 6}}),
+                   true,
+                   {{"a\uFFFD b\uFFFD\uFFFD", "5"}, {"あ", "6"}}},
         // A lead byte in the 20th name byte must not pair with the count byte after it.
         ReaderCase{"LeadByteAtNameEnd",
                    Reply({{"abcdefghijklmnopqrs\x82", 0xA0}}),
