@@ -42,15 +42,6 @@ class InterruptCatcher {
   struct sigaction oldTerm_ {};
 };
 
-// Checks the filter before the adapter is opened, so that its failure is named as such.
-std::optional<QString> FilterError(const QString& filter) {
-  pcap_t* dead = pcap_open_dead(DLT_EN10MB, 1600);
-  if (!dead) return std::nullopt;
-  std::optional<QString> error = InstallFilter(dead, filter, PCAP_NETMASK_UNKNOWN);
-  pcap_close(dead);
-  return error;
-}
-
 QString OpenFailureMessage(const QString& adapter, const QString& lastError) {
   if (IsPermissionFailure(lastError)) {
     return QStringLiteral(
@@ -81,7 +72,7 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
     return false;
   }
   const QString filter = options_.Filter();
-  if (const std::optional<QString> filterError = FilterError(filter)) {
+  if (const std::optional<QString> filterError = CheckFilter(filter)) {
     error.message = QStringLiteral("filter '%1' does not compile: %2").arg(filter, *filterError);
     return false;
   }
