@@ -107,6 +107,17 @@ TEST_F(LiveCaptureTest, CaptureEnabledOffOpensWithoutThread) {
   EXPECT_TRUE(Payloads().empty());
 }
 
+// Destroying the component while a packet waits for the main thread neither hangs nor hands the
+// packet to a half-destroyed component.
+TEST_F(LiveCaptureTest, DestructionWhileAPacketWaitsForTheMainThread) {
+  test::LoopbackConnection connection;  // connected first: the payload is the first packet
+  OpenOrFail();
+  connection.ServerSends(kHello);
+  std::this_thread::sleep_for(300ms);  // no event loop runs: the packet waits in the hand-over
+  snoop_.reset();
+  EXPECT_TRUE(Payloads().empty());
+}
+
 TEST_F(LiveCaptureTest, OpenFailuresLeaveItClosed) {
   snoop_->SetAdapterName(QStringLiteral("no-such-adapter0"));
   snoop_->Open();
@@ -167,6 +178,8 @@ TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
   pcap_dump_close(dumper);
   const CliRun replay = RunDorvexCli({QStringLiteral("--read"), path});
   ASSERT_EQ(replay.status, cli::kExitOk) << replay.err.toStdString();
+  QThread::msleep(1100);  // the login line comes from the frames, not from the clock
+  EXPECT_EQ(RunDorvexCli({QStringLiteral("--read"), path}).out, replay.out);
 
   // Alike but for the login line (live: the time of the run).
   const QStringList liveLines = QString::fromUtf8(live.out).split(QStringLiteral("\r\n"));
