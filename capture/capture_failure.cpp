@@ -1,4 +1,4 @@
-#include "capture_failure.h"
+#include "capture/capture_failure.h"
 
 namespace dorvex {
 

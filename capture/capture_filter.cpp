@@ -1,4 +1,4 @@
-#include "capture_filter.h"
+#include "capture/capture_filter.h"
 
 #include <memory>
 

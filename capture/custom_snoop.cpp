@@ -1,4 +1,4 @@
-#include "custom_snoop.h"
+#include "capture/custom_snoop.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -8,9 +8,9 @@
 #include <QtDebug>
 #include <cstring>
 
-#include "capture_failure.h"
-#include "capture_filter.h"
-#include "snoop_thread.h"
+#include "capture/capture_failure.h"
+#include "capture/capture_filter.h"
+#include "capture/snoop_thread.h"
 
 namespace dorvex {
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "header_records.h"
+#include "capture/header_records.h"
 
 namespace dorvex {
 

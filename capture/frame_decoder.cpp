@@ -1,7 +1,7 @@
-#include "frame_decoder.h"
+#include "capture/frame_decoder.h"
 
-#include "header_helpers.h"
-#include "link_frame.h"
+#include "capture/header_helpers.h"
+#include "capture/link_frame.h"
 
 namespace dorvex {
 

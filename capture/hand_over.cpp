@@ -1,4 +1,4 @@
-#include "hand_over.h"
+#include "capture/hand_over.h"
 
 #include <utility>
 

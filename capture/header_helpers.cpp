@@ -1,4 +1,4 @@
-#include "header_helpers.h"
+#include "capture/header_helpers.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "header_records.h"
+#include "capture/header_records.h"
 
 namespace dorvex {
 

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "byte_order.h"
+#include "common/byte_order.h"
 
 namespace dorvex {
 

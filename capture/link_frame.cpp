@@ -1,9 +1,9 @@
-#include "link_frame.h"
+#include "capture/link_frame.h"
 
 #include <pcap/dlt.h>
 
-#include "byte_order.h"
-#include "header_helpers.h"
+#include "capture/header_helpers.h"
+#include "common/byte_order.h"
 
 namespace dorvex {
 

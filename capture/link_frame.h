@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "header_records.h"
+#include "capture/header_records.h"
 
 namespace dorvex {
 

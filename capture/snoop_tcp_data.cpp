@@ -1,6 +1,6 @@
-#include "snoop_tcp_data.h"
+#include "capture/snoop_tcp_data.h"
 
-#include "frame_decoder.h"
+#include "capture/frame_decoder.h"
 
 namespace dorvex {
 

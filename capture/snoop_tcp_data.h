@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "custom_snoop.h"
-#include "header_records.h"
+#include "capture/custom_snoop.h"
+#include "capture/header_records.h"
 
 namespace dorvex {
 

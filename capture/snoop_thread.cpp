@@ -1,6 +1,6 @@
-#include "snoop_thread.h"
+#include "capture/snoop_thread.h"
 
-#include "custom_snoop.h"
+#include "capture/custom_snoop.h"
 
 namespace dorvex {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <thread>
 
-#include "hand_over.h"
+#include "capture/hand_over.h"
 
 namespace dorvex {
 

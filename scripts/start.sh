@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
-window=build/tally/window/dorvex
+window=build/window/dorvex
 cli=build/tools/dorvex-cli/dorvex-cli
 
 # Capturing needs raw-socket rights. Rather than running the window as root, the binary gets the

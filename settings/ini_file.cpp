@@ -1,4 +1,4 @@
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,8 +6,8 @@
 #include <QSaveFile>
 #include <optional>
 
-#include "count_text.h"
-#include "profile_text.h"
+#include "settings/profile_text.h"
+#include "common/whole_number.h"
 
 namespace dorvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "ini_path.h"
+#include "settings/ini_path.h"
 
 #include <QCoreApplication>
 #include <QDir>

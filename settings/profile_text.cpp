@@ -1,4 +1,4 @@
-#include "profile_text.h"
+#include "settings/profile_text.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "count_store.h"
+#include "tally/count_store.h"
 
 #include <QVarLengthArray>
 #include <utility>

@@ -1,20 +1,15 @@
 #pragma once
-// The rule by which a count field's text (and a settings integer) reads as a 32-bit whole number.
+// The rule by which a count field's text reads as a count.
 
 #include <QStringView>
 #include <cstdint>
-#include <optional>
 
 namespace dorvex {
 
-// Leading ASCII spaces (only U+0020), an optional "+" or "-", then decimal digits, or hexadecimal
-// digits after "$", "x", "X", "0x" or "0X" taken as a 32-bit pattern. Nothing may follow the
-// digits. Decimal values must lie in the signed 32-bit range. nullopt when the text does not read.
-std::optional<std::int32_t> ReadWholeNumber(QStringView text);
-
-// A count field's count: its text read by ReadWholeNumber, -1 (not measured) when it does not read.
-std::int32_t CountOf(QStringView text);
-
 inline constexpr std::int32_t kNotMeasured = -1;
+
+// A count field's count: its text read as a whole number (common/whole_number.h), -1 (not
+// measured) when it does not read.
+std::int32_t CountOf(QStringView text);
 
 }  // namespace dorvex

@@ -1,4 +1,4 @@
-#include "cp932_text.h"
+#include "tally/cp932_text.h"
 
 #include <algorithm>
 

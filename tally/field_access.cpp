@@ -1,4 +1,4 @@
-#include "field_access.h"
+#include "tally/field_access.h"
 
 namespace dorvex {
 

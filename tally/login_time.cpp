@@ -1,4 +1,4 @@
-#include "login_time.h"
+#include "tally/login_time.h"
 
 #include <utility>
 

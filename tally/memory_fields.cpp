@@ -1,6 +1,6 @@
-#include "memory_fields.h"
+#include "tally/memory_fields.h"
 
-#include "world_table.h"
+#include "tally/world_table.h"
 
 namespace dorvex {
 

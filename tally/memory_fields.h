@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "field_access.h"
+#include "tally/field_access.h"
 
 namespace dorvex {
 

@@ -1,4 +1,4 @@
-#include "percent_text.h"
+#include "tally/percent_text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "report.h"
+#include "tally/report.h"
 
 #include <array>
 
-#include "count_text.h"
-#include "percent_text.h"
-#include "world_table.h"
+#include "tally/count_text.h"
+#include "tally/percent_text.h"
+#include "tally/world_table.h"
 
 namespace dorvex {
 

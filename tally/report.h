@@ -6,8 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include "field_access.h"
-#include "totals.h"
+#include "tally/field_access.h"
+#include "tally/totals.h"
 
 namespace dorvex {
 

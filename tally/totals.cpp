@@ -1,7 +1,7 @@
-#include "totals.h"
+#include "tally/totals.h"
 
-#include "count_text.h"
-#include "world_table.h"
+#include "tally/count_text.h"
+#include "tally/world_table.h"
 
 namespace dorvex {
 

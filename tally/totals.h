@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "count_store.h"
-#include "field_access.h"
+#include "tally/count_store.h"
+#include "tally/field_access.h"
 
 namespace dorvex {
 

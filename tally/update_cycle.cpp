@@ -1,6 +1,6 @@
-#include "update_cycle.h"
+#include "tally/update_cycle.h"
 
-#include "totals.h"
+#include "tally/totals.h"
 
 namespace dorvex {
 

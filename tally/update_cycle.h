@@ -3,9 +3,9 @@
 
 #include <QStringList>
 
-#include "count_store.h"
-#include "field_access.h"
-#include "report.h"
+#include "tally/count_store.h"
+#include "tally/field_access.h"
+#include "tally/report.h"
 
 namespace dorvex {
 

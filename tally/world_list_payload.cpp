@@ -1,14 +1,10 @@
-#include "world_list_payload.h"
+#include "tally/world_list_payload.h"
 
 #include <algorithm>
 
 namespace dorvex {
 
 namespace {
-
-constexpr qsizetype kNameOffset = 6;
-constexpr qsizetype kNameSize = 20;
-constexpr qsizetype kCountOffset = 26;
 
 void PutU16LE(QByteArray& bytes, qsizetype offset, std::uint16_t value) {
   bytes[offset] = static_cast<char>(value & 0xFF);
@@ -21,9 +17,9 @@ QByteArray MakeWorldListReply(std::span<const WorldRecord> records, std::uint16_
   QByteArray payload(static_cast<qsizetype>(records.size()) * kWorldRecordSize, '\0');
   qsizetype offset = 0;
   for (const WorldRecord& record : records) {
-    const qsizetype nameLength = std::min(record.name.size(), kNameSize);
-    std::copy_n(record.name.constData(), nameLength, payload.data() + offset + kNameOffset);
-    PutU16LE(payload, offset + kCountOffset, record.count);
+    const qsizetype nameLength = std::min<qsizetype>(record.name.size(), kWorldNameSize);
+    std::copy_n(record.name.constData(), nameLength, payload.data() + offset + kWorldNameOffset);
+    PutU16LE(payload, offset + kWorldCountOffset, record.count);
     offset += kWorldRecordSize;
   }
   if (payload.size() >= 2) PutU16LE(payload, 0, leadingValue);

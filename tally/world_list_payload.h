@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <span>
 
-#include "world_list_reader.h"
+#include "tally/world_list_layout.h"
 
 namespace dorvex {
 

@@ -1,28 +1,19 @@
-#include "world_list_reader.h"
+#include "tally/world_list_reader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
+#include "common/byte_order.h"
+
 namespace dorvex {
-
-namespace {
-
-constexpr int kNameOffset = 6;
-constexpr int kCountOffset = 26;
-
-std::uint16_t ReadU16LE(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-}  // namespace
 
 WorldListReader::WorldListReader(CountStore& store, LoginTime& loginTime,
                                  std::function<void()> updateAll)
     : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {}
 
 bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
-  const bool reply = data != nullptr && length >= 2 && IsWorldListReply(ReadU16LE(data));
+  const bool reply = data != nullptr && length >= 2 && IsWorldListReply(LittleEndian16At(data));
   if (reply) {
     // Only as much as the 1024-byte working copy holds is read.
     const std::int64_t usable = std::min<std::int64_t>(length, kWorkingCopySize);
@@ -36,16 +27,17 @@ bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
 }
 
 void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) {
-  const std::uint8_t* name = record + kNameOffset;
-  const std::uint16_t count = ReadU16LE(record + kCountOffset);
-  if (slot.entry >= 0 && std::equal(name, name + kNameSize, slot.nameField.begin())) {
+  const std::uint8_t* name = record + kWorldNameOffset;
+  const std::uint16_t count = LittleEndian16At(record + kWorldCountOffset);
+  if (slot.entry >= 0 && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
     store_.SetCountAt(slot.entry, count);
     return;
   }
-  const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kNameSize));
-  const std::size_t nameLength = end != nullptr ? static_cast<std::size_t>(end - name) : kNameSize;
+  const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
+  const std::size_t nameLength =
+      end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
   slot.entry = store_.SetCount(nameDecoder_.Decode(name, nameLength), count);
-  std::copy(name, name + kNameSize, slot.nameField.begin());
+  std::copy(name, name + kWorldNameSize, slot.nameField.begin());
 }
 
 bool IsWorldListReply(std::uint16_t leadingValue) {

@@ -5,16 +5,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "count_store.h"
-#include "cp932_text.h"
-#include "login_time.h"
+#include "tally/count_store.h"
+#include "tally/cp932_text.h"
+#include "tally/login_time.h"
+#include "tally/world_list_layout.h"
 
 namespace dorvex {
-
-inline constexpr std::uint16_t kWorldListReplyA = 3539;   // bytes D3 0D
-inline constexpr std::uint16_t kWorldListReplyB = 55101;  // bytes 3D D7
-inline constexpr int kWorldRecordSize = 32;
-inline constexpr int kWorkingCopySize = 1024;  // 32 records; longer payloads are read this far
 
 // True for the two leading values (little-endian, first two bytes) that mark a world list reply.
 bool IsWorldListReply(std::uint16_t leadingValue);
@@ -30,14 +26,12 @@ class WorldListReader {
   bool Read(const std::uint8_t* data, std::int64_t length);
 
  private:
-  static constexpr int kNameSize = 20;
-
   // The name field a record position carried last and the store entry that name went to. A
   // reply mostly repeats the names of the one before in the same order, and the same name
   // bytes always reach the same entry (entries never move), so a repeated name field skips
   // decoding and lookup.
   struct RecordSlot {
-    std::array<std::uint8_t, kNameSize> nameField{};
+    std::array<std::uint8_t, kWorldNameSize> nameField{};
     int entry = -1;
   };
 

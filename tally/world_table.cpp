@@ -1,4 +1,4 @@
-#include "world_table.h"
+#include "tally/world_table.h"
 
 #include <array>
 #include <vector>

@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 #include <pcap/dlt.h>
 
-#include "frame_builder.h"
-#include "frame_decoder.h"
+#include "capture/frame_decoder.h"
+#include "tests/support/frame_builder.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
-#include "frame_builder.h"
-#include "live_test_support.h"
-#include "snoop_tcp_data.h"
+#include "capture/snoop_tcp_data.h"
+#include "tests/support/frame_builder.h"
+#include "tests/support/live_test_support.h"
 
 namespace {
 

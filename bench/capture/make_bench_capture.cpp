@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "frame_builder.h"
+#include "tests/support/frame_builder.h"
 
 namespace {
 

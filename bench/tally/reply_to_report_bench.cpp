@@ -6,14 +6,14 @@
 #include <QString>
 #include <vector>
 
-#include "count_store.h"
-#include "login_time.h"
-#include "memory_fields.h"
-#include "report.h"
-#include "update_cycle.h"
-#include "world_list_payload.h"
-#include "world_list_reader.h"
-#include "world_table.h"
+#include "tally/count_store.h"
+#include "tally/login_time.h"
+#include "tally/memory_fields.h"
+#include "tally/report.h"
+#include "tally/update_cycle.h"
+#include "tally/world_list_payload.h"
+#include "tally/world_list_reader.h"
+#include "tally/world_table.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "adapter_index.h"
-#include "figures.h"
-#include "ini_path.h"
-#include "loopback_peer.h"
-#include "main_window.h"
-#include "world_list_payload.h"
-#include "world_table.h"
+#include "bench/window/figures.h"
+#include "settings/ini_path.h"
+#include "tally/world_list_payload.h"
+#include "tally/world_table.h"
+#include "tests/support/adapter_index.h"
+#include "tests/support/loopback_peer.h"
+#include "window/main_window.h"
 
 namespace {
 

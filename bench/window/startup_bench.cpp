@@ -23,9 +23,9 @@
 #include <ctime>
 #include <string>
 
-#include "figures.h"
-#include "ini_path.h"
-#include "main_window.h"
+#include "bench/window/figures.h"
+#include "settings/ini_path.h"
+#include "window/main_window.h"
 
 extern char** environ;
 

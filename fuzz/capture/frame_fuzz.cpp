@@ -10,12 +10,12 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "count_store.h"
-#include "frame_decoder.h"
-#include "login_time.h"
-#include "memory_fields.h"
-#include "update_cycle.h"
-#include "world_list_reader.h"
+#include "capture/frame_decoder.h"
+#include "tally/count_store.h"
+#include "tally/login_time.h"
+#include "tally/memory_fields.h"
+#include "tally/update_cycle.h"
+#include "tally/world_list_reader.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 namespace {
 

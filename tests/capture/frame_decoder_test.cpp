@@ -1,6 +1,6 @@
 // The frame decoder over frames built in the test, for every supported link type.
 
-#include "frame_decoder.h"
+#include "capture/frame_decoder.h"
 
 #include <gtest/gtest.h>
 #include <pcap/dlt.h>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "frame_builder.h"
+#include "tests/support/frame_builder.h"
 
 namespace dorvex {
 namespace {

@@ -16,11 +16,11 @@
 #include <stdexcept>
 #include <thread>
 
-#include "cli_app.h"
-#include "frame_builder.h"
-#include "live_test_support.h"
-#include "report_session.h"
-#include "snoop_tcp_data.h"
+#include "capture/snoop_tcp_data.h"
+#include "tests/support/frame_builder.h"
+#include "tests/support/live_test_support.h"
+#include "tools/dorvex-cli/cli_app.h"
+#include "tools/dorvex-cli/report_session.h"
 
 namespace dorvex {
 namespace {

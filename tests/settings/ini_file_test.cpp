@@ -1,12 +1,12 @@
 // The settings file object on real files: typed reads, what a rewrite keeps, refusals.
 
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 
-#include "settings_test_support.h"
+#include "tests/support/settings_test_support.h"
 
 namespace dorvex {
 namespace {

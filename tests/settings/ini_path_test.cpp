@@ -1,13 +1,13 @@
 // Where the settings file lives: the name rule, the per-user fallback and the real wrapper.
 
-#include "ini_path.h"
+#include "settings/ini_path.h"
 
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
 
-#include "ini_file.h"
-#include "settings_test_support.h"
+#include "settings/ini_file.h"
+#include "tests/support/settings_test_support.h"
 
 namespace dorvex {
 namespace {

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <tuple>
 
-#include "qstring_printer.h"
+#include "tests/support/qstring_printer.h"
 
 namespace dorvex {
 namespace {

@@ -1,8 +1,8 @@
-#include "count_store.h"
+#include "tally/count_store.h"
 
 #include <gtest/gtest.h>
 
-#include "qstring_printer.h"
+#include "tests/support/qstring_printer.h"
 
 #include <utility>
 #include <vector>

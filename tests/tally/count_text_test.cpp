@@ -1,9 +1,11 @@
-#include "count_text.h"
+#include "tally/count_text.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <optional>
+
+#include "common/whole_number.h"
 
 namespace dorvex {
 namespace {

@@ -1,16 +1,16 @@
-#include "report.h"
+#include "tally/report.h"
 
 #include <gtest/gtest.h>
 
-#include "qstring_printer.h"
+#include "tests/support/qstring_printer.h"
 
 #include <tuple>
 #include <utility>
 #include <vector>
 
-#include "memory_fields.h"
-#include "percent_text.h"
-#include "totals.h"
+#include "tally/memory_fields.h"
+#include "tally/percent_text.h"
+#include "tally/totals.h"
 
 namespace dorvex {
 namespace {

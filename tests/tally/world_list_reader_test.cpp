@@ -1,15 +1,15 @@
-#include "world_list_reader.h"
+#include "tally/world_list_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "qstring_printer.h"
+#include "tests/support/qstring_printer.h"
 
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
-#include "world_list_payload.h"
+#include "tally/world_list_payload.h"
 
 namespace dorvex {
 namespace {

@@ -4,11 +4,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "adapter_index.h"
-#include "live_test_support.h"
-#include "loopback_peer.h"
-#include "window_fixture.h"
-#include "world_list_payload.h"
+#include "tally/world_list_payload.h"
+#include "tests/support/adapter_index.h"
+#include "tests/support/live_test_support.h"
+#include "tests/support/loopback_peer.h"
+#include "tests/window/window_fixture.h"
 
 namespace dorvex::test {
 namespace {

@@ -14,10 +14,10 @@
 #include <QTest>
 #include <memory>
 
-#include "ini_file.h"
-#include "ini_path.h"
-#include "main_window.h"
-#include "settings_test_support.h"
+#include "settings/ini_file.h"
+#include "settings/ini_path.h"
+#include "tests/support/settings_test_support.h"
+#include "window/main_window.h"
 
 namespace dorvex::test {
 

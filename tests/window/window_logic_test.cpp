@@ -4,8 +4,8 @@
 
 #include <climits>
 
-#include "app_settings.h"
-#include "capture_status.h"
+#include "window/app_settings.h"
+#include "window/capture_status.h"
 
 namespace dorvex {
 namespace {

@@ -7,7 +7,7 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "window_fixture.h"
+#include "tests/window/window_fixture.h"
 
 namespace dorvex::test {
 namespace {

@@ -1,12 +1,12 @@
-#include "capture_file_source.h"
+#include "tools/dorvex-cli/capture_file_source.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 
-#include "capture_filter.h"
-#include "frame_decoder.h"
-#include "link_frame.h"
+#include "capture/capture_filter.h"
+#include "capture/frame_decoder.h"
+#include "capture/link_frame.h"
 
 namespace dorvex::cli {
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <optional>
 
-#include "payload_source.h"
+#include "tools/dorvex-cli/payload_source.h"
 
 namespace dorvex::cli {
 

@@ -1,6 +1,6 @@
-#include "capture_options.h"
+#include "tools/dorvex-cli/capture_options.h"
 
-#include "cli_options.h"
+#include "tools/dorvex-cli/cli_options.h"
 
 namespace dorvex::cli {
 

@@ -1,12 +1,12 @@
-#include "cli_app.h"
+#include "tools/dorvex-cli/cli_app.h"
 
 #include <QLocale>
 
-#include "cli_options.h"
-#include "interface_list.h"
-#include "payload_sources.h"
-#include "report_output.h"
-#include "report_session.h"
+#include "tools/dorvex-cli/cli_options.h"
+#include "tools/dorvex-cli/interface_list.h"
+#include "tools/dorvex-cli/payload_sources.h"
+#include "tools/dorvex-cli/report_output.h"
+#include "tools/dorvex-cli/report_session.h"
 
 namespace dorvex::cli {
 

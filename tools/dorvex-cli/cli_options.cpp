@@ -1,8 +1,8 @@
-#include "cli_options.h"
+#include "tools/dorvex-cli/cli_options.h"
 
 #include <array>
 
-#include "capture_options.h"
+#include "tools/dorvex-cli/capture_options.h"
 
 namespace dorvex::cli {
 

@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <optional>
 
-#include "capture_options.h"
-#include "report.h"
+#include "tally/report.h"
+#include "tools/dorvex-cli/capture_options.h"
 
 namespace dorvex::cli {
 

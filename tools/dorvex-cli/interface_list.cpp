@@ -1,8 +1,8 @@
-#include "interface_list.h"
+#include "tools/dorvex-cli/interface_list.h"
 
-#include "cli_app.h"
-#include "report_output.h"
-#include "snoop_tcp_data.h"
+#include "capture/snoop_tcp_data.h"
+#include "tools/dorvex-cli/cli_app.h"
+#include "tools/dorvex-cli/report_output.h"
 
 namespace dorvex::cli {
 

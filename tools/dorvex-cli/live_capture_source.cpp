@@ -1,4 +1,4 @@
-#include "live_capture_source.h"
+#include "tools/dorvex-cli/live_capture_source.h"
 
 #include <pcap/pcap.h>
 #include <signal.h>
@@ -7,9 +7,9 @@
 #include <QTimer>
 #include <optional>
 
-#include "capture_failure.h"
-#include "capture_filter.h"
-#include "snoop_tcp_data.h"
+#include "capture/capture_failure.h"
+#include "capture/capture_filter.h"
+#include "capture/snoop_tcp_data.h"
 
 namespace dorvex::cli {
 

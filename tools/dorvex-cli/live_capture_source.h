@@ -2,8 +2,8 @@
 // A live capture on one adapter as a payload source, through the capture component: runs a Qt
 // event loop until --seconds or --replies are reached, or until SIGINT / SIGTERM.
 
-#include "capture_options.h"
-#include "payload_source.h"
+#include "tools/dorvex-cli/capture_options.h"
+#include "tools/dorvex-cli/payload_source.h"
 
 namespace dorvex::cli {
 

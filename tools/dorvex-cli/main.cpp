@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "cli_app.h"
+#include "tools/dorvex-cli/cli_app.h"
 
 int main(int argc, char* argv[]) {
   QStringList arguments;

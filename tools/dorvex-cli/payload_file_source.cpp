@@ -1,4 +1,4 @@
-#include "payload_file_source.h"
+#include "tools/dorvex-cli/payload_file_source.h"
 
 #include <QFile>
 #include <QFileInfo>

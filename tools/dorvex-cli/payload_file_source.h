@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "payload_source.h"
+#include "tools/dorvex-cli/payload_source.h"
 
 namespace dorvex::cli {
 

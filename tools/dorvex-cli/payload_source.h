@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "login_time.h"
+#include "tally/login_time.h"
 
 namespace dorvex::cli {
 

@@ -1,8 +1,8 @@
-#include "payload_sources.h"
+#include "tools/dorvex-cli/payload_sources.h"
 
-#include "capture_file_source.h"
-#include "live_capture_source.h"
-#include "payload_file_source.h"
+#include "tools/dorvex-cli/capture_file_source.h"
+#include "tools/dorvex-cli/live_capture_source.h"
+#include "tools/dorvex-cli/payload_file_source.h"
 
 namespace dorvex::cli {
 

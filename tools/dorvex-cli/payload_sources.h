@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "cli_options.h"
-#include "payload_source.h"
+#include "tools/dorvex-cli/cli_options.h"
+#include "tools/dorvex-cli/payload_source.h"
 
 namespace dorvex::cli {
 

@@ -1,4 +1,4 @@
-#include "report_output.h"
+#include "tools/dorvex-cli/report_output.h"
 
 #include <QStringEncoder>
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "cli_options.h"
+#include "tools/dorvex-cli/cli_options.h"
 
 namespace dorvex::cli {
 

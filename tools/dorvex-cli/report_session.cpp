@@ -1,9 +1,9 @@
-#include "report_session.h"
+#include "tools/dorvex-cli/report_session.h"
 
 #include <utility>
 
-#include "totals.h"
-#include "update_cycle.h"
+#include "tally/totals.h"
+#include "tally/update_cycle.h"
 
 namespace dorvex::cli {
 

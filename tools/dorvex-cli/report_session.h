@@ -6,11 +6,11 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "count_store.h"
-#include "login_time.h"
-#include "memory_fields.h"
-#include "report.h"
-#include "world_list_reader.h"
+#include "tally/count_store.h"
+#include "tally/login_time.h"
+#include "tally/memory_fields.h"
+#include "tally/report.h"
+#include "tally/world_list_reader.h"
 
 namespace dorvex::cli {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdio>
 
-#include "world_list_payload.h"
+#include "tally/world_list_payload.h"
 
 int main(int argc, char* argv[]) {
   if (argc != 2) {

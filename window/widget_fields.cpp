@@ -1,4 +1,4 @@
-#include "widget_fields.h"
+#include "window/widget_fields.h"
 
 #include <QLineEdit>
 #include <QWidget>

@@ -6,7 +6,7 @@
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
-          "offscreen:configfile=" DORVEX_SOURCE_DIR "/tests/settings/two_screens.json");
+          "offscreen:configfile=" DORVEX_SOURCE_DIR "/tests/window/two_screens.json");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

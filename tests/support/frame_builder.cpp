@@ -1,4 +1,4 @@
-#include "frame_builder.h"
+#include "tests/support/frame_builder.h"
 
 #include <cstring>
 

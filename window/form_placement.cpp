@@ -1,11 +1,11 @@
-#include "form_placement.h"
+#include "window/form_placement.h"
 
 #include <QWidget>
 #include <algorithm>
 #include <array>
 
-#include "ini_path.h"
-#include "window_placement.h"
+#include "settings/ini_path.h"
+#include "window/window_placement.h"
 
 namespace dorvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "capture_status.h"
+#include "window/capture_status.h"
 
 namespace dorvex {
 

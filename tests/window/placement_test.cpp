@@ -1,6 +1,6 @@
 // Storing and restoring window placement with real windows on the offscreen platform.
 
-#include "form_placement.h"
+#include "window/form_placement.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include <QWidget>
 #include <climits>
 
-#include "ini_path.h"
-#include "settings_test_support.h"
-#include "window_placement.h"
+#include "settings/ini_path.h"
+#include "tests/support/settings_test_support.h"
+#include "window/window_placement.h"
 
 // Two window classes; one in a namespace, as the program's own windows are.
 class TfrmPlacementA : public QWidget {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "field_access.h"
+#include "tally/field_access.h"
 
 class QLineEdit;
 class QObject;

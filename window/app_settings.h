@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 namespace dorvex {
 

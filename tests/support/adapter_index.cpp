@@ -1,4 +1,4 @@
-#include "adapter_index.h"
+#include "tests/support/adapter_index.h"
 
 #include <pcap/pcap.h>
 

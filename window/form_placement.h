@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "window_font.h"
+#include "window/window_font.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "count_store.h"
-#include "header_records.h"
-#include "login_time.h"
+#include "capture/header_records.h"
+#include "tally/count_store.h"
+#include "tally/login_time.h"
 
 namespace Ui {
 class TfrmDVmain;

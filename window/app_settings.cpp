@@ -1,4 +1,4 @@
-#include "app_settings.h"
+#include "window/app_settings.h"
 
 namespace dorvex {
 

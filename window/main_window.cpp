@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "window/main_window.h"
 
 #include <QClipboard>
 #include <QCloseEvent>
@@ -6,18 +6,18 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
-#include "app_settings.h"
-#include "capture_status.h"
-#include "form_placement.h"
-#include "ini_file.h"
-#include "ini_path.h"
-#include "report.h"
-#include "snoop_tcp_data.h"
+#include "capture/snoop_tcp_data.h"
+#include "settings/ini_file.h"
+#include "settings/ini_path.h"
+#include "tally/report.h"
+#include "tally/update_cycle.h"
+#include "tally/world_list_reader.h"
 #include "ui_main_window.h"
-#include "update_cycle.h"
-#include "widget_fields.h"
-#include "window_font.h"
-#include "world_list_reader.h"
+#include "window/app_settings.h"
+#include "window/capture_status.h"
+#include "window/form_placement.h"
+#include "window/widget_fields.h"
+#include "window/window_font.h"
 
 using namespace dorvex;
 

@@ -1,4 +1,4 @@
-#include "live_test_support.h"
+#include "tests/support/live_test_support.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

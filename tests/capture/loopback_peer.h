@@ -1,2 +1,0 @@
-#pragma once
-#include "live_test_support.h"  // LoopbackConnection

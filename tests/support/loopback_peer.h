@@ -1,0 +1,2 @@
+#pragma once
+#include "tests/support/live_test_support.h"  // LoopbackConnection
