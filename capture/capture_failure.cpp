@@ -18,8 +18,10 @@ QString ActivationFailureText(pcap_t* handle, int status) {
 }
 
 bool IsPermissionFailure(const QString& lastError) {
-  return lastError.startsWith(StatusText(PCAP_ERROR_PERM_DENIED)) ||
-         lastError.startsWith(StatusText(PCAP_ERROR_PROMISC_PERM_DENIED));
+  // Both status texts of a refused activation say "permission"; the kernel's own word, when the
+  // library passes it on alone, is "Operation not permitted".
+  return lastError.contains(QLatin1String("permission"), Qt::CaseInsensitive) ||
+         lastError.contains(QLatin1String("Operation not permitted"), Qt::CaseInsensitive);
 }
 
 }  // namespace dorvex

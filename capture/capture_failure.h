@@ -14,7 +14,7 @@ namespace dorvex {
 QString ActivationFailureText(pcap_t* handle, int status);
 
 // True when `lastError` says that the capture was refused for want of rights (not root, or no
-// cap_net_raw and cap_net_admin).
+// cap_net_raw).
 bool IsPermissionFailure(const QString& lastError);
 
 }  // namespace dorvex

@@ -19,7 +19,8 @@ namespace {
 // Wakes the main thread for the capture thread of one generation.
 class WakeEvent : public QEvent {
  public:
-  explicit WakeEvent(std::uint64_t generation) : QEvent(Type()), generation(generation) {}
+  explicit WakeEvent(std::uint64_t threadGeneration)
+      : QEvent(Type()), generation(threadGeneration) {}
   static QEvent::Type Type() {
     static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return type;
@@ -33,7 +34,8 @@ struct FreeAllDevs {
 using AdapterEnumeration = std::unique_ptr<pcap_if_t, FreeAllDevs>;
 
 QString ErrorBufferText(const char (&errorBuffer)[PCAP_ERRBUF_SIZE]) {
-  return QString::fromLocal8Bit(errorBuffer, qstrnlen(errorBuffer, PCAP_ERRBUF_SIZE));
+  return QString::fromLocal8Bit(errorBuffer,
+                                static_cast<qsizetype>(qstrnlen(errorBuffer, PCAP_ERRBUF_SIZE)));
 }
 
 // The machine's adapters (possibly none), released when the result goes; nullopt with the
@@ -87,9 +89,9 @@ void TCustomSnoop::EnumerateAdapters(QStringList& list, bool descriptions) {
   lastError_.clear();
 }
 
-void TCustomSnoop::SelectAdapter(int index) {
+void TCustomSnoop::SelectAdapter(qsizetype index) {
   if (index >= 0 && index < adapterNames_.size()) {
-    adapterIndex_ = index;
+    adapterIndex_ = static_cast<int>(index);  // fits: the adapters were counted in an int
     adapterName_ = adapterNames_.at(index);
     adapterDescription_ = adapterDescriptions_.value(index);
   } else {
@@ -188,11 +190,29 @@ void TCustomSnoop::StartThread() {
   thread_ = std::make_unique<TSnoopThread>(
       this, [this, generation] { QCoreApplication::postEvent(this, new WakeEvent(generation)); });
   TSnoopThread* thread = thread_.get();
-  thread->OnTerminate = [this, thread] {
+  thread->OnTerminate = [this, thread, generation] {
     if (thread->ReadFailed()) lastError_ = QStringLiteral("Snoop Error: pcap_next_ex return -1");
     ThreadTerminate();
+    if (!thread->StopRequested()) AnnounceEnd(generation, EndReason(*thread));
   };
   thread->Resume();
+}
+
+QString TCustomSnoop::EndReason(const TSnoopThread& thread) const {
+  if (thread.ReadFailed()) return lastError_;
+  if (thread.HandlerFailed()) return QStringLiteral("a packet could not be handled");
+  return QStringLiteral("the capture library ended the capture");
+}
+
+void TCustomSnoop::AnnounceEnd(std::uint64_t generation, const QString& reason) {
+  // Queued: a receiver may Open or destroy the component, which it must not do while the ended
+  // thread is still inside its termination event.
+  QMetaObject::invokeMethod(
+      this,
+      [this, generation, reason] {
+        if (generation == threadGeneration_ && !active_) emit CaptureEnded(reason);
+      },
+      Qt::QueuedConnection);
 }
 
 void TCustomSnoop::ThreadTerminate() {

@@ -90,6 +90,12 @@ class TCustomSnoop : public QObject {
 
   TOnGetRemoteAdapterInfo OnGetRemoteAdapterInfo;
 
+ signals:
+  // The capture ended by itself (a read error, a packet handler that threw): the component is
+  // Closed and `reason` says why. Emitted on the main thread once the termination has run, never
+  // by Close.
+  void CaptureEnded(const QString& reason);
+
  protected:
   // Called once per packet read, on the main thread when ThreadSafe, else on the capture thread.
   virtual void ProcessPacket() = 0;
@@ -116,10 +122,14 @@ class TCustomSnoop : public QObject {
   bool ApplyFilter(const pcap_if_t& adapter);
   void StartThread();
   void ThreadTerminate();
+  // Why `thread` ended when nobody asked it to.
+  QString EndReason(const TSnoopThread& thread) const;
+  // Emits CaptureEnded for the thread of `generation`, unless a new capture has begun since.
+  void AnnounceEnd(std::uint64_t generation, const QString& reason);
   void StopThread();
   void CloseHandle();
   void Notify(const QString& text) const;
-  void SelectAdapter(int index);
+  void SelectAdapter(qsizetype index);
 
   bool active_ = false;
   int adapterIndex_ = -1;

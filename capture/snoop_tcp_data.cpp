@@ -1,8 +1,19 @@
 #include "capture/snoop_tcp_data.h"
 
+#include <QMetaMethod>
+
 #include "capture/frame_decoder.h"
 
 namespace dorvex {
+
+namespace {
+
+QDateTime CaptureTime(const pcap_pkthdr& header) {
+  return QDateTime::fromMSecsSinceEpoch(
+      qint64{header.ts.tv_sec} * 1000 + qint64{header.ts.tv_usec} / 1000, Qt::UTC);
+}
+
+}  // namespace
 
 TSnoopTCPData::TSnoopTCPData(QObject* owner, TMessageNotifier notifier)
     : TCustomSnoop(owner, std::move(notifier)) {
@@ -13,14 +24,28 @@ TSnoopTCPData::~TSnoopTCPData() {
   EndCaptureBeforeDestruction();
 }
 
+bool TSnoopTCPData::PayloadHasReceivers() const {
+  static const QMetaMethod payloadSignal =
+      QMetaMethod::fromSignal(&TSnoopTCPData::TCPPayloadCaptured);
+  return isSignalConnected(payloadSignal);
+}
+
 void TSnoopTCPData::ProcessPacket() {
-  if (!OnCaptureTCPData) return;
+  const bool signalWanted = PayloadHasReceivers();
+  if (!OnCaptureTCPData && !signalWanted) return;
   const PPCAP_PKTHDR header = CurrentPacketHeader();
   const std::optional<TCPSegment> segment =
       DecodeTCPSegment(LinkType(), CurrentPacketData(), header->caplen);
   if (!segment) return;
-  OnCaptureTCPData(this, header, segment->EthernetHeader, segment->IPHeader, segment->TCPHeader,
-                   segment->TCPData, segment->TCPDataLength);
+  if (OnCaptureTCPData) {
+    OnCaptureTCPData(this, header, segment->EthernetHeader, segment->IPHeader, segment->TCPHeader,
+                     segment->TCPData, segment->TCPDataLength);
+  }
+  if (signalWanted) {
+    emit TCPPayloadCaptured(
+        QByteArray(reinterpret_cast<const char*>(segment->TCPData), segment->TCPDataLength),
+        CaptureTime(*header));
+  }
 }
 
 }  // namespace dorvex

@@ -1,7 +1,10 @@
 #pragma once
 // TSnoopTCPData: the capture component that decodes every captured frame into its IPv4 and TCP
-// headers and TCP payload and raises OnCaptureTCPData for a payload of at least one byte.
+// headers and TCP payload, and tells of each payload of at least one byte through the signal
+// TCPPayloadCaptured and the handler property OnCaptureTCPData.
 
+#include <QByteArray>
+#include <QDateTime>
 #include <cstdint>
 #include <functional>
 
@@ -24,11 +27,21 @@ class TSnoopTCPData : public TCustomSnoop {
   explicit TSnoopTCPData(QObject* owner = nullptr, TMessageNotifier notifier = {});
   ~TSnoopTCPData() override;
 
-  // Unassigned: no frame is decoded. Assign it while the component is closed.
+  // Unassigned: frames are decoded only for the signal's receivers. Assign it while the component
+  // is closed.
   TOnCaptureTCPDataEvent OnCaptureTCPData;
+
+ signals:
+  // One TCP payload (a copy, so a queued connection may keep it) and the time the frame was
+  // captured, in UTC. Emitted after OnCaptureTCPData, on the thread that handles packets (the
+  // main thread with ThreadSafe on).
+  void TCPPayloadCaptured(const QByteArray& payload, const QDateTime& captureTime);
 
  protected:
   void ProcessPacket() override;
+
+ private:
+  bool PayloadHasReceivers() const;
 };
 
 }  // namespace dorvex

@@ -26,7 +26,8 @@ void TSnoopThread::Run() {
   try {
     Execute();
   } catch (...) {
-    // An exception out of ProcessPacket or its handler ends the capture without a report.
+    // An exception out of ProcessPacket or its handler ends the capture without a message box.
+    handlerFailed_ = true;
   }
   handOver_.MarkFinished();
 }

@@ -39,6 +39,9 @@ class TSnoopThread {
 
   bool Ended() const { return handOver_.Finished(); }
   bool ReadFailed() const { return readFailed_; }
+  // The packet handler threw, which ended the loop.
+  bool HandlerFailed() const { return handlerFailed_; }
+  bool StopRequested() const { return terminated_; }
 
  private:
   void Run();
@@ -51,6 +54,7 @@ class TSnoopThread {
   const bool threadSafe_;
   std::atomic<bool> terminated_{false};
   std::atomic<bool> readFailed_{false};
+  std::atomic<bool> handlerFailed_{false};
   bool terminationEventRun_ = false;  // main thread only
   HandOver handOver_;
   std::thread thread_;

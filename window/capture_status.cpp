@@ -1,11 +1,8 @@
 #include "window/capture_status.h"
 
-namespace dorvex {
+#include "capture/capture_failure.h"
 
-bool IsPermissionError(const QString& error) {
-  return error.contains(QLatin1String("permission"), Qt::CaseInsensitive) ||
-         error.contains(QLatin1String("Operation not permitted"), Qt::CaseInsensitive);
-}
+namespace dorvex {
 
 QString CaptureStatusText(const CaptureState& state) {
   if (state.active) {
@@ -15,7 +12,7 @@ QString CaptureStatusText(const CaptureState& state) {
 
   QString reason = state.lastError.trimmed();
   if (reason.isEmpty()) reason = QStringLiteral("the capture is closed");
-  if (IsPermissionError(reason)) {
+  if (IsPermissionFailure(reason)) {
     return QStringLiteral("Not capturing: no capture rights, %1 (%2)")
         .arg(QLatin1String(kCaptureRightsHint), reason);
   }

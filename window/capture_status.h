@@ -17,9 +17,6 @@ struct CaptureState {
 // The README section that tells how to give the program the right to capture.
 inline constexpr char kCaptureRightsHint[] = R"(see "Capture rights" in the README)";
 
-// True when `error` says the capture was refused for lack of rights.
-bool IsPermissionError(const QString& error);
-
 // "Capturing on <adapter> (filter: <filter>)", "No adapter selected", or "Not capturing: " with
 // the reason (a hint to the README when the reason is missing rights).
 QString CaptureStatusText(const CaptureState& state);

@@ -44,11 +44,6 @@ std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
 
 }  // namespace
 
-QString PlacementSectionOf(const QWidget& form) {
-  const QString className = QString::fromLatin1(form.metaObject()->className());
-  return className.sliced(className.lastIndexOf(u':') + 1);  // without a namespace
-}
-
 void ReadFormPlacement(const TIniFile& ini, QWidget& form, const QString& section,
                        TPlacementParts parts) {
   WindowPlacementRecord placement = GetWindowPlacement(form);
@@ -90,17 +85,9 @@ void LoadFormPlacement(QWidget& form, const QString& section) {
   LoadFormPlacement(form, section, TPlacementParts::All());
 }
 
-void LoadFormPlacement(QWidget& form) {
-  LoadFormPlacement(form, PlacementSectionOf(form));
-}
-
 void SaveFormPlacement(QWidget& form, const QString& section) {
   TIniFile ini(GetIniFileName());
   WriteFormPlacement(ini, form, section);
-}
-
-void SaveFormPlacement(QWidget& form) {
-  SaveFormPlacement(form, PlacementSectionOf(form));
 }
 
 }  // namespace dorvex

@@ -45,20 +45,15 @@ constexpr TPlacementParts operator|(TPlacementPart a, TPlacementPart b) {
   return TPlacementParts(a) | TPlacementParts(b);
 }
 
-// The section a form's placement is kept in by default: its run-time class name.
-QString PlacementSectionOf(const QWidget& form);
-
 // Restores the given parts of the placement of `form` from `section` of the settings file
 // (GetIniFileName). Keys that are missing or unreadable keep the current value. A form that is not
 // showing stays hidden. Throws nothing but what the settings file throws.
 void LoadFormPlacement(QWidget& form, const QString& section, TPlacementParts parts);
 void LoadFormPlacement(QWidget& form, const QString& section);  // all parts
-void LoadFormPlacement(QWidget& form);  // all parts, section PlacementSectionOf(form)
 
 // Stores all ten placement keys of `form` in `section` of the settings file. A refused write
 // throws EIniFileException; the keys after it are not written.
 void SaveFormPlacement(QWidget& form, const QString& section);
-void SaveFormPlacement(QWidget& form);  // section PlacementSectionOf(form)
 
 // The same on an already bound settings file object.
 void ReadFormPlacement(const TIniFile& ini, QWidget& form, const QString& section,

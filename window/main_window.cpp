@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include "capture/capture_filter.h"
 #include "capture/snoop_tcp_data.h"
 #include "settings/ini_file.h"
 #include "settings/ini_path.h"
@@ -25,10 +26,11 @@ TfrmDVmain* frmDVmain = nullptr;
 
 namespace {
 const QString kTitle = QStringLiteral("Dorvex");
-const QString kCaptureFilter = QStringLiteral("tcp port 6900");
+// The settings section of the window's placement: stored in users' files, so never derived from
+// a C++ name.
+const QString kPlacementSection = QStringLiteral("TfrmDVmain");
 constexpr int kFormFontPixels = 12;
 constexpr int kUnitFontPixels = 11;
-constexpr int kCaptureWatchMs = 500;
 }  // namespace
 
 TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TfrmDVmain>()) {
@@ -53,8 +55,6 @@ TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     connect(box, &QCheckBox::toggled, this, [this, box] { CheckCommonClick(box); });
   }
   connect(ui->cboAdapter, &QComboBox::activated, this, [this] { cboAdapterChange(); });
-  captureWatch_.setInterval(kCaptureWatchMs);
-  connect(&captureWatch_, &QTimer::timeout, this, [this] { WatchCapture(); });
 
   FormCreate();
 }
@@ -91,33 +91,25 @@ bool TfrmDVmain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Handlers -------------------------------------------------------------------------------
 
-void TfrmDVmain::SnoopTCPDataCaptureTCPData(QObject* /*Sender*/, PPCAP_PKTHDR /*PacketHeader*/,
-                                            PETHERNET_HDR /*EthernetHeader*/, PIP_HDR /*IPHeader*/,
-                                            PTCP_HDR /*TCPHeader*/, const std::uint8_t* TCPData,
-                                            std::int32_t TCPDataLength) {
-  reader_->Read(TCPData, TCPDataLength);
+void TfrmDVmain::SnoopTCPDataCaptureTCPData(const QByteArray& TCPData) {
+  reader_->Read(reinterpret_cast<const std::uint8_t*>(TCPData.constData()), TCPData.size());
 }
 
 void TfrmDVmain::FormCreate() {
   SnoopTCPData = std::make_unique<TSnoopTCPData>(
       nullptr, [this](const QString& text) { ShowPlainMessage(text); });
-  SnoopTCPData->SetFilter(kCaptureFilter);
+  SnoopTCPData->SetFilter(QString::fromLatin1(kGameTrafficFilter));
   SnoopTCPData->setObjectName(QStringLiteral("SnoopTCPData"));
-  SnoopTCPData->OnCaptureTCPData = [this](QObject* Sender, PPCAP_PKTHDR PacketHeader,
-                                          PETHERNET_HDR EthernetHeader, PIP_HDR IPHeader,
-                                          PTCP_HDR TCPHeader, const std::uint8_t* TCPData,
-                                          std::int32_t TCPDataLength) {
-    SnoopTCPDataCaptureTCPData(Sender, PacketHeader, EthernetHeader, IPHeader, TCPHeader, TCPData,
-                               TCPDataLength);
-  };
+  connect(SnoopTCPData.get(), &TSnoopTCPData::TCPPayloadCaptured, this,
+          [this](const QByteArray& payload) { SnoopTCPDataCaptureTCPData(payload); });
+  connect(SnoopTCPData.get(), &TCustomSnoop::CaptureEnded, this, [this] { ShowCaptureStatus(); });
   countStore_ = std::make_unique<CountStore>();
   reader_ = std::make_unique<WorldListReader>(*countStore_, loginTime_, [this] { UpdateAll(); });
 }
 
 void TfrmDVmain::FormDestroy() {
-  captureWatch_.stop();
   // Packets still handed over while the component closes must not reach a half-destroyed window.
-  SnoopTCPData->OnCaptureTCPData = nullptr;
+  SnoopTCPData->disconnect(this);
   reader_.reset();
   countStore_.reset();
   SnoopTCPData.reset();
@@ -227,7 +219,7 @@ void TfrmDVmain::LoadSettings() {
   ui->chkCompatible->setChecked(settings.compatible);
   openCount_ = settings.openCount;
   saveFormSize_ = settings.saveFormSize;
-  if (saveFormSize_) LoadFormPlacement(*this);
+  if (saveFormSize_) LoadFormPlacement(*this, kPlacementSection);
 }
 
 void TfrmDVmain::SaveSettings() {
@@ -240,7 +232,7 @@ void TfrmDVmain::SaveSettings() {
     settings.adapterIndex = ui->cboAdapter->currentIndex();
     WriteAppSettings(ini, settings);
   }
-  if (saveFormSize_) SaveFormPlacement(*this);
+  if (saveFormSize_) SaveFormPlacement(*this, kPlacementSection);
 }
 
 void TfrmDVmain::FillAdapterList() {
@@ -265,17 +257,6 @@ void TfrmDVmain::ShowCaptureStatus() {
   QLabel* status = ui->lblStatus;
   status->setToolTip(text);
   status->setText(status->fontMetrics().elidedText(text, Qt::ElideRight, status->width()));
-
-  captureShownActive_ = state.active;
-  if (state.active) {
-    captureWatch_.start();
-  } else {
-    captureWatch_.stop();
-  }
-}
-
-void TfrmDVmain::WatchCapture() {
-  if (SnoopTCPData->Active() != captureShownActive_) ShowCaptureStatus();
 }
 
 void TfrmDVmain::ShowPlainMessage(const QString& text) {

@@ -4,12 +4,11 @@
 // that tells what is being captured. Its handlers tie the capture, the tally core and the settings
 // file together; the work itself lives in those libraries.
 
-#include <QTimer>
+#include <QByteArray>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
 
-#include "capture/header_records.h"
 #include "tally/count_store.h"
 #include "tally/login_time.h"
 
@@ -23,7 +22,6 @@ class WidgetFieldSet;
 class WorldListReader;
 }  // namespace dorvex
 
-// The class name is also the section of the window's placement in the settings file.
 class TfrmDVmain : public QWidget {
   Q_OBJECT
 
@@ -38,10 +36,7 @@ class TfrmDVmain : public QWidget {
 
  private:
   // Handlers.
-  void SnoopTCPDataCaptureTCPData(QObject* Sender, dorvex::PPCAP_PKTHDR PacketHeader,
-                                  dorvex::PETHERNET_HDR EthernetHeader, dorvex::PIP_HDR IPHeader,
-                                  dorvex::PTCP_HDR TCPHeader, const std::uint8_t* TCPData,
-                                  std::int32_t TCPDataLength);
+  void SnoopTCPDataCaptureTCPData(const QByteArray& TCPData);
   void FormCreate();
   void FormDestroy();
   void FormShow();
@@ -60,7 +55,6 @@ class TfrmDVmain : public QWidget {
   void SaveSettings();
   void FillAdapterList();
   void ShowCaptureStatus();
-  void WatchCapture();
   void ShowPlainMessage(const QString& text);
   void ShowError(const QString& text);
 
@@ -78,8 +72,6 @@ class TfrmDVmain : public QWidget {
 
   bool shown_ = false;             // FormShow runs on the first show only
   bool redirectingFocus_ = false;  // a focus move of our own is not the user leaving a field
-  bool captureShownActive_ = false;
-  QTimer captureWatch_;  // notices a capture that ends by itself
 };
 
 // The application's main window.

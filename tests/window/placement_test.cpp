@@ -12,16 +12,6 @@
 #include "tests/support/settings_test_support.h"
 #include "window/window_placement.h"
 
-// Two window classes; one in a namespace, as the program's own windows are.
-class TfrmPlacementA : public QWidget {
-  Q_OBJECT
-};
-namespace dorvex {
-class TfrmDVmain : public QWidget {
-  Q_OBJECT
-};
-}  // namespace dorvex
-
 namespace dorvex {
 namespace {
 
@@ -37,6 +27,7 @@ void PlaceFrame(QWidget& window, const QRect& frame) {
 class PlacementTest : public ::testing::Test {
  protected:
   static inline const QString kSection = QStringLiteral("TfrmPlacementA");
+  static inline const QString kOtherSection = QStringLiteral("TfrmOther");
 
   void StorePlacement(std::int32_t showCmd, const PlacementRect& normal) {
     file_.Write("[TfrmPlacementA]\n" +
@@ -53,31 +44,31 @@ class PlacementTest : public ::testing::Test {
   ScopedExecutablePath executable_{file_.Folder() + "/dorvex"};
 };
 
-TEST_F(PlacementTest, SavesOuterFrameAndShowStatePerClassAndRestoresThem) {
-  TfrmPlacementA window;
-  TfrmDVmain other;
+TEST_F(PlacementTest, SavesOuterFrameAndShowStatePerSectionAndRestoresThem) {
+  QWidget window;
+  QWidget other;
   window.show();
   other.show();
   PlaceFrame(window, QRect(200, 150, 300, 200));
   PlaceFrame(other, QRect(400, 300, 320, 240));
-  LoadFormPlacement(window);  // nothing stored: nothing changes
+  LoadFormPlacement(window, kSection);  // nothing stored: nothing changes
   EXPECT_EQ(window.frameGeometry(), QRect(200, 150, 300, 200));
 
-  SaveFormPlacement(window);
-  SaveFormPlacement(other);
+  SaveFormPlacement(window, kSection);
+  SaveFormPlacement(other, kOtherSection);
   EXPECT_EQ(Stored(kSection, "PlaceShowCmd"), kShowNormal);
   EXPECT_EQ(Stored(kSection, "PlaceNormalPos.Left"), 200);
-  EXPECT_EQ(Stored("TfrmDVmain", "PlaceNormalPos.Left"), 400);  // the class name without namespace
+  EXPECT_EQ(Stored(kOtherSection, "PlaceNormalPos.Left"), 400);
 
   // Maximized: the state is restored with its normal rectangle.
   window.showMaximized();
-  SaveFormPlacement(window);
+  SaveFormPlacement(window, kSection);
   EXPECT_EQ(Stored(kSection, "PlaceShowCmd"), kShowMaximized);
   window.showNormal();
   PlaceFrame(window, QRect(600, 400, 350, 250));
   PlaceFrame(other, QRect(600, 400, 350, 250));
-  LoadFormPlacement(window);
-  LoadFormPlacement(other);
+  LoadFormPlacement(window, kSection);
+  LoadFormPlacement(other, kOtherSection);
   EXPECT_TRUE(window.isMaximized());
   window.showNormal();
   EXPECT_EQ(window.frameGeometry(), QRect(200, 150, 300, 200));
@@ -87,7 +78,7 @@ TEST_F(PlacementTest, SavesOuterFrameAndShowStatePerClassAndRestoresThem) {
 // Left and Top are always read; the show state and the normal size only when asked for.
 TEST_F(PlacementTest, PartsSelectWhatIsReadAndAHiddenWindowStaysHidden) {
   StorePlacement(kShowMaximized, {100, 50, 9000, 9000});
-  TfrmPlacementA window;
+  QWidget window;
   window.show();
   PlaceFrame(window, QRect(500, 300, 300, 200));
   LoadFormPlacement(window, kSection, TPlacementParts());
@@ -100,7 +91,7 @@ TEST_F(PlacementTest, PartsSelectWhatIsReadAndAHiddenWindowStaysHidden) {
   EXPECT_EQ(GetWindowPlacement(window).normalPosition, (PlacementRect{100, 50, 400, 250}));
 
   // A window that is not showing stays hidden and gets its frame where the stored frame was.
-  TfrmPlacementA hidden;
+  QWidget hidden;
   LoadFormPlacement(hidden, kSection, TPlacementParts::All());
   EXPECT_FALSE(hidden.isVisible());
   hidden.show();
@@ -115,14 +106,12 @@ TEST_F(PlacementTest, ARectangleOnNoScreenMovesOntoThePrimaryScreen) {
       {{-9000, 0, -7000, 200}, QRect(0, 0, 2000, 200)}};  // wider than the screen: size kept
   for (const auto& [stored, expectedFrame] : cases) {
     StorePlacement(kShowNormal, stored);
-    TfrmPlacementA window;
+    QWidget window;
     window.show();
-    LoadFormPlacement(window);
+    LoadFormPlacement(window, kSection);
     EXPECT_EQ(window.frameGeometry(), expectedFrame) << stored.left << "," << stored.top;
   }
 }
 
 }  // namespace
 }  // namespace dorvex
-
-#include "placement_test.moc"

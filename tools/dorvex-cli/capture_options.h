@@ -4,9 +4,9 @@
 #include <QString>
 #include <optional>
 
-namespace dorvex::cli {
+#include "capture/capture_filter.h"
 
-inline constexpr const char* kGameTrafficFilter = "tcp port 6900";
+namespace dorvex::cli {
 
 struct CaptureOptions {
   QString readFile;               // --read FILE: a pcap or pcapng file

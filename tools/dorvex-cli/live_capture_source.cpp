@@ -1,10 +1,14 @@
 #include "tools/dorvex-cli/live_capture_source.h"
 
+#include <fcntl.h>
 #include <pcap/pcap.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <optional>
 
 #include "capture/capture_failure.h"
@@ -15,17 +19,20 @@ namespace dorvex::cli {
 
 namespace {
 
-volatile sig_atomic_t interrupted = 0;
+int interruptPipe[2] = {-1, -1};
 
 void OnInterrupt(int) {
-  interrupted = 1;
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(interruptPipe[1], &byte, 1);
 }
 
-// Catches SIGINT and SIGTERM for its lifetime, so that the capture is closed properly.
+// Turns SIGINT and SIGTERM into a readable pipe for its lifetime (a self-pipe: the handler only
+// writes a byte), so that the event loop ends and the capture is closed properly.
 class InterruptCatcher {
  public:
   InterruptCatcher() {
-    interrupted = 0;
+    if (pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    notifier_.emplace(interruptPipe[0], QSocketNotifier::Read);
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
@@ -33,11 +40,25 @@ class InterruptCatcher {
     sigaction(SIGTERM, &action, &oldTerm_);
   }
   ~InterruptCatcher() {
+    if (!notifier_) return;
     sigaction(SIGINT, &oldInt_, nullptr);
     sigaction(SIGTERM, &oldTerm_, nullptr);
+    notifier_.reset();
+    for (int& fd : interruptPipe) {
+      close(fd);
+      fd = -1;
+    }
+  }
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+  // Runs `quit` when an interrupt arrives.
+  void OnInterrupted(const std::function<void()>& quit) {
+    if (notifier_) QObject::connect(&*notifier_, &QSocketNotifier::activated, quit);
   }
 
  private:
+  std::optional<QSocketNotifier> notifier_;
   struct sigaction oldInt_ {};
   struct sigaction oldTerm_ {};
 };
@@ -45,9 +66,9 @@ class InterruptCatcher {
 QString OpenFailureMessage(const QString& adapter, const QString& lastError) {
   if (IsPermissionFailure(lastError)) {
     return QStringLiteral(
-               "%1: capture not permitted (%2): run as root, or grant the program the rights "
-               "with 'setcap cap_net_raw,cap_net_admin+eip %3'")
-        .arg(adapter, lastError, QCoreApplication::applicationFilePath());
+               "%1: capture not permitted (%2): run as root, or see \"Capture rights\" in the "
+               "README")
+        .arg(adapter, lastError);
   }
   return QStringLiteral("%1: cannot capture: %2").arg(adapter, lastError);
 }
@@ -81,35 +102,32 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
   snoop.SetFilter(filter);
   snoop.SetAdapterName(adapter);
   int replies = 0;
-  snoop.OnCaptureTCPData = [&](QObject*, PPCAP_PKTHDR, PETHERNET_HDR, PIP_HDR, PTCP_HDR,
-                               const std::uint8_t* data, std::int32_t length) {
-    if (sink(data, length) && options_.replies && ++replies >= *options_.replies) {
+  QObject::connect(&snoop, &TSnoopTCPData::TCPPayloadCaptured, [&](const QByteArray& payload) {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData());
+    if (sink(data, payload.size()) && options_.replies && ++replies >= *options_.replies) {
       QCoreApplication::quit();
     }
-  };
+  });
+  std::optional<QString> endReason;  // set when the capture ends by itself
+  QObject::connect(&snoop, &TCustomSnoop::CaptureEnded, [&endReason](const QString& reason) {
+    endReason = reason;
+    QCoreApplication::quit();
+  });
 
-  const InterruptCatcher interruptCatcher;
+  InterruptCatcher interruptCatcher;
+  interruptCatcher.OnInterrupted([] { QCoreApplication::quit(); });
   snoop.Open();
   if (!snoop.Active()) {
     error.message = OpenFailureMessage(adapter, snoop.LastError());
     return false;
   }
-  QTimer watch;  // an interrupt, or a capture that ended by itself
-  QObject::connect(&watch, &QTimer::timeout, [&snoop] {
-    if (interrupted || !snoop.Active()) QCoreApplication::quit();
-  });
-  watch.start(100);
   if (options_.seconds)
     QTimer::singleShot(*options_.seconds * 1000, [] { QCoreApplication::quit(); });
   QCoreApplication::exec();
 
-  const bool endedByItself = !snoop.Active();
   snoop.Close();
-  if (endedByItself) {
-    const QString reason = snoop.LastError().isEmpty()
-                               ? QStringLiteral("a payload could not be handled")
-                               : snoop.LastError();
-    error.message = QStringLiteral("%1: the capture ended: %2").arg(adapter, reason);
+  if (endReason) {
+    error.message = QStringLiteral("%1: the capture ended: %2").arg(adapter, *endReason);
     return false;
   }
   return true;
