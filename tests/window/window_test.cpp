@@ -7,10 +7,30 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "tally/world_table.h"
 #include "tests/window/window_fixture.h"
 
 namespace dorvex::test {
 namespace {
+
+// The tally finds count fields by name only: a field renamed in the form would silently count as
+// missing, so the form must hold exactly the fields the tally asks for, as edit fields.
+TEST_F(WindowTest, TheFormHoldsEveryCountFieldTheTallyAsksForByItsExactName) {
+  Show();
+  QStringList wanted = {ToQString(kTempServerNameField), ToQString(kTempServerQtyField)};
+  for (const World& world : WorldTable()) wanted.append(ToQString(world.fieldName));
+  for (const QString& name : wanted) {
+    EXPECT_NE(Window().findChild<QLineEdit*>(name, Qt::FindChildrenRecursively), nullptr)
+        << name.toStdString();
+  }
+  QStringList countFields;
+  for (const QLineEdit* edit : Window().findChildren<QLineEdit*>()) {
+    if (edit->objectName().startsWith(u"edt")) countFields.append(edit->objectName());
+  }
+  countFields.sort();
+  wanted.sort();
+  EXPECT_EQ(countFields, wanted);
+}
 
 TEST_F(WindowTest, ReturnKeepsTheFieldAndLeavingItShowsTheTypedCountWithTheCurrentTime) {
   ShowQuiet();
