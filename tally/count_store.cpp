@@ -32,8 +32,9 @@ void CountStore::Set(const QString& name, const QString& countText) {
     Append(name, countText, kNoNumber);
     return;
   }
-  entries_[index].countText = countText;
-  entries_[index].count = kNoNumber;
+  Entry& entry = entries_[Slot(index)];
+  entry.countText = countText;
+  entry.count = kNoNumber;
 }
 
 int CountStore::SetCount(QStringView name, std::uint16_t count) {
@@ -44,7 +45,7 @@ int CountStore::SetCount(QStringView name, std::uint16_t count) {
 }
 
 void CountStore::SetCountAt(int index, std::uint16_t count) {
-  Entry& entry = entries_.at(index);
+  Entry& entry = entries_.at(Slot(index));
   // A reply mostly repeats the counts of the one before: render the text only when it changes.
   if (entry.count == count) return;
   entry.countText = QString::number(count);
@@ -59,12 +60,12 @@ int CountStore::Find(QStringView name) const {
     const auto found = asciiNames_.constFind(QByteArray::fromRawData(key.data(), key.size()));
     if (found != asciiNames_.cend()) return *found;
     for (const int index : otherNames_) {
-      if (SameName(entries_[index].name, name)) return index;
+      if (SameName(entries_[Slot(index)].name, name)) return index;
     }
     return -1;
   }
   for (int index = 0; index < Count(); ++index) {
-    if (SameName(entries_[index].name, name)) return index;
+    if (SameName(entries_[Slot(index)].name, name)) return index;
   }
   return -1;
 }

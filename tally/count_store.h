@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringView>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,8 +24,8 @@ class CountStore {
   void SetCountAt(int index, std::uint16_t count);
 
   int Count() const { return static_cast<int>(entries_.size()); }
-  const QString& Name(int index) const { return entries_.at(index).name; }
-  const QString& CountText(int index) const { return entries_.at(index).countText; }
+  const QString& Name(int index) const { return entries_.at(Slot(index)).name; }
+  const QString& CountText(int index) const { return entries_.at(Slot(index)).countText; }
 
  private:
   static constexpr int kNoNumber = -1;
@@ -34,6 +35,10 @@ class CountStore {
     QString countText;
     int count;  // the number whose decimal text countText is; kNoNumber when set as text
   };
+
+  // The position in entries_ of an entry index. A negative index becomes a position past the
+  // end, which at() rejects; the indexes the store keeps are all within 0..Count()-1.
+  static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
 
   int Find(QStringView name) const;  // -1 when no entry has this name
   int Append(QString name, QString countText, int count);

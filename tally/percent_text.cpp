@@ -30,7 +30,8 @@ std::uint64_t HundredthsOf(long double value) {
   if (integerDigits < 0) return 0;
   std::uint64_t hundredths = 0;
   for (int i = 0; i < integerDigits; ++i) {
-    hundredths = hundredths * 10 + (i < kSignificantDigits ? digits[i] - '0' : 0);
+    const int digit = i < kSignificantDigits ? digits[i] - '0' : 0;  // 0..9
+    hundredths = hundredths * 10 + static_cast<std::uint64_t>(digit);
   }
   if (integerDigits < kSignificantDigits && digits[integerDigits] >= '5') ++hundredths;
   return hundredths;

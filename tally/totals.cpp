@@ -26,9 +26,14 @@ Totals CalcTotals(const FieldAccess& fields) {
   const auto strings = WorldStringTable();
   for (std::size_t i = 0; i < worlds.size(); ++i) {
     const World& world = worlds[i];
-    std::int64_t* group = world.group == kPvpGroup ? nullptr : &totals.group.at(world.group - 1);
+    // Groups and generations count from 1 in the table; 0 has no total of its own.
+    std::int64_t* group = world.group == kPvpGroup
+                              ? nullptr
+                              : &totals.group.at(static_cast<std::size_t>(world.group - 1));
     std::int64_t* generation =
-        world.generation == kNoGeneration ? nullptr : &totals.generation.at(world.generation - 1);
+        world.generation == kNoGeneration
+            ? nullptr
+            : &totals.generation.at(static_cast<std::size_t>(world.generation - 1));
     AddCount(fields.TextOf(strings[i].fieldName), {group, generation, &totals.grand});
   }
   if (!fields.TextOf(TempServerNameFieldString()).isEmpty()) {

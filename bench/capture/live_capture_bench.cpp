@@ -134,8 +134,10 @@ int main(int argc, char** argv) {
     std::printf(
         "ThreadSafe %-3s: injected %ld, handled %ld (%.1f%%) in %.3f s = %.0f frames/s; "
         "pcap_stats received %u, kernel drops %u\n",
-        threadSafe ? "on" : "off", f.sent, f.handled, 100.0 * f.handled / std::max(1L, f.sent),
-        f.seconds, f.handled / std::max(1e-9, f.seconds), f.received, f.kernelDrops);
+        threadSafe ? "on" : "off", f.sent, f.handled,
+        100.0 * static_cast<double>(f.handled) / static_cast<double>(std::max(1L, f.sent)),
+        f.seconds, static_cast<double>(f.handled) / std::max(1e-9, f.seconds), f.received,
+        f.kernelDrops);
   }
   for (const bool threadSafe : {true, false}) MeasureCloseLatency(threadSafe, closes);
   return 0;

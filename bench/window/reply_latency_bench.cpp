@@ -2,6 +2,9 @@
 // memo: a real window capturing on "lo", replies sent over a real TCP connection on port 6900.
 //
 //   window_reply_bench [REPLIES]   (default 200; needs root for the capture)
+//
+// Exits with 1 when a reply never reaches the memo or a figure is not a positive finite number,
+// with 77 (skipped) without root.
 
 #include <unistd.h>
 
@@ -24,6 +27,8 @@
 
 namespace {
 
+constexpr int kSkipped = 77;
+
 // All 24 worlds, verdandi carrying `marker` so that each reply's report differs.
 std::vector<std::uint8_t> Reply(std::uint16_t marker) {
   std::vector<dorvex::WorldRecord> records;
@@ -43,7 +48,7 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   if (geteuid() != 0) {
     std::printf("window_reply_bench: skipped, the capture on lo needs root\n");
-    return 0;
+    return kSkipped;
   }
   const int replies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
   const int lo = dorvex::test::LoopbackAdapterIndex();
@@ -70,6 +75,10 @@ int main(int argc, char** argv) {
   settle.start();
   while (settle.elapsed() < 500) QApplication::processEvents(QEventLoop::AllEvents, 50);
   auto* memo = window.findChild<QPlainTextEdit*>(QStringLiteral("memResultString"));
+  if (!memo) {
+    std::fprintf(stderr, "window_reply_bench: the window has no memo memResultString\n");
+    return 1;
+  }
 
   dorvex::test::LoopbackConnection connection;
   QElapsedTimer clock;
@@ -99,6 +108,5 @@ int main(int argc, char** argv) {
     }
     latency.push_back(static_cast<double>(shownAt - sentAt) / 1e6);
   }
-  dorvex::bench::PrintFigures("reply on loopback to report in memo", "ms", latency);
-  return 0;
+  return dorvex::bench::PrintFigures("reply on loopback to report in memo", "ms", latency) ? 0 : 1;
 }

@@ -2,6 +2,8 @@
 //
 //   window_startup_bench [RUNS]   starts RUNS fresh processes (default 20) and prints the figures
 //
+// Exits with 1 when a run fails or a figure is not a positive finite number.
+//
 // Each run is a new process of this binary in probe mode, which does what the program's entry
 // does (application object, TfrmDVmain, show) with its settings in a fresh folder, and reports
 // the moment of the window's first paint and its resident memory once the start has settled. The
@@ -106,7 +108,9 @@ bool RunProbe(const char* self, ProbeFigures& figures) {
   }
   std::string text;
   char buffer[256];
-  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) {
+    text.append(buffer, static_cast<std::size_t>(n));  // n > 0
+  }
   close(out[0]);
   int status = 0;
   waitpid(child, &status, 0);
@@ -143,8 +147,10 @@ int main(int argc, char** argv) {
   }
   std::printf("Qt platform: %s\n",
               qEnvironmentVariable("QT_QPA_PLATFORM", "default").toUtf8().constData());
-  dorvex::bench::PrintFigures("start-up to the shown window", "ms", startup);
-  dorvex::bench::PrintFigures("  of which loading, up to main()", "ms", load);
-  dorvex::bench::PrintFigures("resident memory after start", "MiB", resident);
-  return 0;
+  bool measured = dorvex::bench::PrintFigures("start-up to the shown window", "ms", startup);
+  measured =
+      dorvex::bench::PrintFigures("  of which loading, up to main()", "ms", load) && measured;
+  measured =
+      dorvex::bench::PrintFigures("resident memory after start", "MiB", resident) && measured;
+  return measured ? 0 : 1;
 }

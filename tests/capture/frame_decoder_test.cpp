@@ -45,8 +45,14 @@ std::vector<DecodeCase> Cases() {
       {"SnapLengthCutsPayload", DLT_EN10MB, Eth(1460), 54, 46, 100},
       {"LinuxCooked", DLT_LINUX_SLL, test::WithHeader(16, 14, 0x0800, tcp10), 56, 10},
       {"LinuxCookedV2", DLT_LINUX_SLL2, test::WithLinuxCookedV2(tcp10), 60, 10},
+      // NULL: the address family in the capturing machine's byte order, either one; LOOP: in
+      // network byte order only. 24 is AF_INET6 on the BSDs.
       {"NullLittleEndian", DLT_NULL, test::Concat({2, 0, 0, 0}, tcp10), 44, 10},
+      {"NullBigEndian", DLT_NULL, test::Concat({0, 0, 0, 2}, tcp10), 44, 10},
+      {"NullOtherFamilyDropped", DLT_NULL, test::Concat({24, 0, 0, 0}, tcp10)},
+      {"NullFamilyBytesElsewhereDropped", DLT_NULL, test::Concat({0, 2, 0, 0}, tcp10)},
       {"Loop", DLT_LOOP, test::Concat({0, 0, 0, 2}, tcp10), 44, 10},
+      {"LoopLittleEndianDropped", DLT_LOOP, test::Concat({2, 0, 0, 0}, tcp10)},
       {"RawIPv4", DLT_RAW, tcp10, 40, 10},
       {"UnsupportedLinkTypeDropped", DLT_IEEE802_11, Eth(10)},
   };
@@ -90,7 +96,7 @@ TEST_P(FrameDecoderTest, DecodesOrDropsAndEveryTruncationStaysWithinCapturedByte
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, FrameDecoderTest, ::testing::ValuesIn(Cases()),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& testInfo) { return testInfo.param.name; });
 
 }  // namespace
 }  // namespace dorvex

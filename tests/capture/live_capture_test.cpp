@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,11 +11,20 @@
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <stdexcept>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "capture/snoop_tcp_data.h"
 #include "tests/support/frame_builder.h"
@@ -94,7 +104,7 @@ TEST_P(ThreadSafeTest, PayloadsHandlerThreadCloseAndHandlerFailure) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ThreadSafe, ThreadSafeTest, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "On" : "Off"; });
+                         [](const auto& testInfo) { return testInfo.param ? "On" : "Off"; });
 
 TEST_F(LiveCaptureTest, CaptureEnabledOffOpensWithoutThread) {
   snoop_->SetCaptureEnabled(false);
@@ -107,14 +117,57 @@ TEST_F(LiveCaptureTest, CaptureEnabledOffOpensWithoutThread) {
   EXPECT_TRUE(Payloads().empty());
 }
 
+// The threads of this process, by their ids.
+std::set<pid_t> Threads() {
+  std::set<pid_t> ids;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+    ids.insert(static_cast<pid_t>(std::stol(entry.path().filename().string())));
+  }
+  return ids;
+}
+
+// The number of the system call in which thread `id` waits; -1 while it runs or if unknown.
+long SystemCallOf(pid_t id) {
+  std::ifstream file("/proc/self/task/" + std::to_string(id) + "/syscall");
+  long number = -1;
+  return file >> number ? number : -1;
+}
+
 // Destroying the component while a packet waits for the main thread neither hangs nor hands the
-// packet to a half-destroyed component.
+// packet to a half-destroyed component. No event loop runs before the destruction, so the packet
+// stays in the hand-over; that it got there is shown first: the capture thread waits on a futex
+// (the hand-over; an idle one waits in its read) and a live handle's kernel counter counted it.
 TEST_F(LiveCaptureTest, DestructionWhileAPacketWaitsForTheMainThread) {
   test::LoopbackConnection connection;  // connected first: the payload is the first packet
+  const std::set<pid_t> before = Threads();
   OpenOrFail();
+  std::vector<pid_t> started;
+  std::ranges::set_difference(Threads(), before, std::back_inserter(started));
+  ASSERT_EQ(started.size(), 1u) << "the capture thread";
+  const pid_t captureThread = started.front();
+  // Packets the kernel queued for the handle; nullopt for a handle without counters.
+  const auto received = [&]() -> std::optional<unsigned> {
+    const std::optional<pcap_stat> statistics = snoop_->CaptureStatistics();
+    if (!statistics) return std::nullopt;
+    return statistics->ps_recv;
+  };
+  const std::optional<unsigned> receivedBefore = received();
+
   connection.ServerSends(kHello);
-  std::this_thread::sleep_for(300ms);  // no event loop runs: the packet waits in the hand-over
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  bool waiting = false;
+  while (!waiting && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+    waiting = SystemCallOf(captureThread) == SYS_futex &&
+              (!receivedBefore || received().value_or(0) > *receivedBefore);
+  }
+  ASSERT_TRUE(waiting) << "capture thread in system call " << SystemCallOf(captureThread)
+                       << "; received " << received().value_or(0) << ", "
+                       << receivedBefore.value_or(0) << " before the send";
+  EXPECT_TRUE(Payloads().empty());
+
   snoop_.reset();
+  test::PumpFor(100ms);  // a wake-up left behind would arrive now
   EXPECT_TRUE(Payloads().empty());
 }
 

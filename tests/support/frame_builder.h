@@ -1,6 +1,7 @@
 #pragma once
 // Builds IPv4/TCP datagrams and wraps them in link headers.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -11,8 +12,8 @@ namespace dorvex::test {
 using Bytes = std::vector<std::uint8_t>;
 
 struct DatagramLayout {
-  int ipOptionWords = 0;  // 32-bit words of no-operation options
-  int tcpOptionWords = 0;
+  std::size_t ipOptionWords = 0;  // 32-bit words of no-operation options
+  std::size_t tcpOptionWords = 0;
   Bytes payload{};
   std::uint8_t protocol = 6;
   std::uint16_t flagsAndFragmentOffset = 0x4000;  // don't fragment
@@ -21,7 +22,7 @@ struct DatagramLayout {
   std::optional<std::uint16_t> totalLength{};
   std::uint16_t sourcePort = 6900, destinationPort = 50000;
 
-  DatagramLayout& TcpOptions(int words) { return Set(tcpOptionWords, words); }
+  DatagramLayout& TcpOptions(std::size_t words) { return Set(tcpOptionWords, words); }
   DatagramLayout& Payload(Bytes bytes) { return Set(payload, std::move(bytes)); }
   DatagramLayout& Ports(std::uint16_t source, std::uint16_t destination) {
     sourcePort = source;

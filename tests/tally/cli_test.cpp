@@ -43,8 +43,7 @@ QStringList LinesOf(const QByteArray& out, const char* encoding = "UTF-8") {
   return text.chopped(2).split(QStringLiteral("\r\n"));
 }
 
-// The worked example's report of the sample reply after its login line, Expand on and Compatible
-// off.
+// The sample reply's report after its login line, Expand on and Compatible off.
 const QStringList kExpanded = QString::fromUtf16(
                                   uR"(【計測方法】ワールドセレクト表示値 (Dorvex)
 
@@ -91,7 +90,7 @@ const QStringList kExpanded = QString::fromUtf16(
 【五期鯖 合計】800 (12.90%))")
                                   .split(u'\n');
 
-TEST(CliTest, SampleGivesTheWorkedExampleApartFromLoginLine) {
+TEST(CliTest, SampleGivesTheSampleReportApartFromLoginLine) {
   static const QRegularExpression kLoginLine(
       QStringLiteral("^【ログイン日時】\\d{4}年\\d\\d月\\d\\d日 \\([日月火水木金土]\\) "
                      "\\d\\d:\\d\\d:\\d\\d$"));

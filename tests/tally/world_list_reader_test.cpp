@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
                    Reply({{"abcdefghijklmnopqrs\x82", 0xA0}}),
                    true,
                    {{"abcdefghijklmnopqrs\uFFFD", "160"}}}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& testInfo) { return std::string(testInfo.param.what); });
 
 TEST_F(ReaderTest, ReadsNoFurtherThanTheWorkingCopy) {
   std::vector<WorldRecord> records;

@@ -1,8 +1,10 @@
-// The window's logic without a window: the capture status text and the run counter's wrap.
+// The window's logic without a window: the capture status text and the run counter's next value.
 
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <cstdint>
+#include <limits>
+#include <utility>
 
 #include "window/app_settings.h"
 #include "window/capture_status.h"
@@ -31,7 +33,20 @@ TEST(CaptureStatusTest, SaysWhatIsCapturedOrWhyNot) {
 }
 
 TEST(NextOpenCountTest, CountsOnAndWrapsInsteadOfOverflowing) {
-  EXPECT_EQ(NextOpenCount(INT_MAX), INT_MIN);
+  using Limits = std::numeric_limits<std::int32_t>;
+  const std::pair<std::int32_t, std::int32_t> cases[] = {
+      {0, 1},
+      {1, 2},
+      {41, 42},
+      {-1, 0},
+      {-5, -4},
+      {Limits::max() - 1, Limits::max()},
+      {Limits::max(), Limits::min()},
+      {Limits::min(), Limits::min() + 1},
+  };
+  for (const auto& [count, next] : cases) {
+    EXPECT_EQ(NextOpenCount(count), next) << "after " << count;
+  }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // dorvex-sample-reply: writes the sample world list reply shipped in samples/.
 //   dorvex-sample-reply OUTPUT
-// The counts are those of the report's worked example; temp1 is a world the table lacks.
+// Seven worlds with fixed counts, whose report the tests know line by line; temp1 is a world the
+// table lacks.
 
 #include <QFile>
 #include <QString>
