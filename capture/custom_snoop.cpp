@@ -8,8 +8,6 @@
 #include <QtDebug>
 #include <cstring>
 
-#include "capture/capture_failure.h"
-#include "capture/capture_filter.h"
 #include "capture/snoop_thread.h"
 
 namespace dorvex {
@@ -48,17 +46,6 @@ std::optional<AdapterEnumeration> FindAllAdapters(QString& error) {
     return std::nullopt;
   }
   return AdapterEnumeration(devices);
-}
-
-// The IPv4 netmask of the adapter's first address, as stored (network order).
-bpf_u_int32 NetmaskOf(const pcap_if_t& adapter) {
-  const pcap_addr_t* first = adapter.addresses;
-  if (!first || !first->netmask || first->netmask->sa_family != AF_INET) {
-    return PCAP_NETMASK_UNKNOWN;
-  }
-  sockaddr_in netmask;
-  std::memcpy(&netmask, first->netmask, sizeof netmask);
-  return netmask.sin_addr.s_addr;
 }
 
 }  // namespace
@@ -146,43 +133,20 @@ void TCustomSnoop::Open() {
     lastError_ = QStringLiteral("Snoop Error: Invalid AdapterName");
     return;
   }
-  OpenAdapter(source, *adapter);
+  OpenAdapter(source);
   if (active_ && captureEnabled_) StartThread();
 }
 
-void TCustomSnoop::OpenAdapter(const QByteArray& source, const pcap_if_t& adapter) {
-  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  pcap_t* handle = pcap_create(source.constData(), errorBuffer);
-  if (!handle) {
-    lastError_ = ErrorBufferText(errorBuffer);
-    return;
-  }
-  pcap_set_snaplen(handle, snapLen_);
-  pcap_set_promisc(handle, flags_ & 1);
-  pcap_set_timeout(handle, readTimeOut_);
-  // Hand each packet on at once instead of when the kernel buffer fills.
-  pcap_set_immediate_mode(handle, 1);
-  const int status = pcap_activate(handle);
-  if (status < 0) {  // above 0 is a warning: the handle works
-    lastError_ = ActivationFailureText(handle, status);
-    pcap_close(handle);
-    return;
-  }
+void TCustomSnoop::OpenAdapter(const QByteArray& source) {
+  // The capture helper holds the right to capture, opens the adapter with these settings and the
+  // filter, and streams what it captures; this process holds no capability.
+  const HelperRequest request{source, snapLen_, (flags_ & 1) != 0, readTimeOut_,
+                              filter_.toLocal8Bit()};
+  pcap_t* handle = helper_.Start(request, lastError_);
+  if (!handle) return;
   handle_ = handle;
   linkType_ = pcap_datalink(handle);
-  if (ApplyFilter(adapter)) {
-    active_ = true;
-  } else {
-    CloseHandle();  // never used again
-  }
-}
-
-bool TCustomSnoop::ApplyFilter(const pcap_if_t& adapter) {
-  if (std::optional<QString> error = InstallFilter(handle_, filter_, NetmaskOf(adapter))) {
-    lastError_ = std::move(*error);
-    return false;
-  }
-  return true;
+  active_ = true;
 }
 
 void TCustomSnoop::StartThread() {
@@ -191,17 +155,20 @@ void TCustomSnoop::StartThread() {
       this, [this, generation] { QCoreApplication::postEvent(this, new WakeEvent(generation)); });
   TSnoopThread* thread = thread_.get();
   thread->OnTerminate = [this, thread, generation] {
-    if (thread->ReadFailed()) lastError_ = QStringLiteral("Snoop Error: pcap_next_ex return -1");
-    ThreadTerminate();
-    if (!thread->StopRequested()) AnnounceEnd(generation, EndReason(*thread));
+    const QString helperFailure = ThreadTerminate();
+    if (thread->StopRequested()) return;
+    if (!thread->HandlerFailed()) lastError_ = EndedStreamText(*thread, helperFailure);
+    AnnounceEnd(generation, thread->HandlerFailed()
+                                ? QStringLiteral("a packet could not be handled")
+                                : lastError_);
   };
   thread->Resume();
 }
 
-QString TCustomSnoop::EndReason(const TSnoopThread& thread) const {
-  if (thread.ReadFailed()) return lastError_;
-  if (thread.HandlerFailed()) return QStringLiteral("a packet could not be handled");
-  return QStringLiteral("the capture library ended the capture");
+QString TCustomSnoop::EndedStreamText(const TSnoopThread& thread, const QString& helperFailure) {
+  if (!helperFailure.isEmpty()) return helperFailure;
+  if (thread.ReadFailed()) return QStringLiteral("Snoop Error: pcap_next_ex return -1");
+  return QStringLiteral("Snoop Error: the capture helper ended");
 }
 
 void TCustomSnoop::AnnounceEnd(std::uint64_t generation, const QString& reason) {
@@ -215,9 +182,14 @@ void TCustomSnoop::AnnounceEnd(std::uint64_t generation, const QString& reason) 
       Qt::QueuedConnection);
 }
 
-void TCustomSnoop::ThreadTerminate() {
+QString TCustomSnoop::ThreadTerminate() {
   active_ = false;
-  CloseHandle();
+  return CloseHandle();
+}
+
+void TCustomSnoop::BreakRead() {
+  // The read waits on the helper's stream, which ends with the helper.
+  helper_.Stop();
 }
 
 bool TCustomSnoop::event(QEvent* e) {
@@ -263,11 +235,13 @@ void TCustomSnoop::StopThread() {
   thread_.reset();
 }
 
-void TCustomSnoop::CloseHandle() {
-  if (!handle_) return;
+QString TCustomSnoop::CloseHandle() {
+  if (!handle_) return {};
+  helper_.Stop();
   pcap_close(handle_);
   handle_ = nullptr;
   linkType_ = -1;
+  return helper_.Finish();
 }
 
 }  // namespace dorvex

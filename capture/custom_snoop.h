@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "capture/capture_helper.h"
 #include "capture/header_records.h"
 
 namespace dorvex {
@@ -118,16 +119,18 @@ class TCustomSnoop : public QObject {
   // Runs ProcessPacket, unless the component is being destroyed (its descendant part is gone).
   void DeliverPacket();
   void EnumerateAdapters(QStringList& list, bool descriptions);
-  void OpenAdapter(const QByteArray& source, const pcap_if_t& adapter);
-  bool ApplyFilter(const pcap_if_t& adapter);
+  void OpenAdapter(const QByteArray& source);
   void StartThread();
-  void ThreadTerminate();
-  // Why `thread` ended when nobody asked it to.
-  QString EndReason(const TSnoopThread& thread) const;
+  // Closes the capture; the capture helper's failure text, if it ended on one.
+  QString ThreadTerminate();
+  // LastError of a capture whose stream ended when nobody asked it to.
+  static QString EndedStreamText(const TSnoopThread& thread, const QString& helperFailure);
+  // Wakes the capture thread's blocked read (the stop request is set).
+  void BreakRead();
   // Emits CaptureEnded for the thread of `generation`, unless a new capture has begun since.
   void AnnounceEnd(std::uint64_t generation, const QString& reason);
   void StopThread();
-  void CloseHandle();
+  QString CloseHandle();
   void Notify(const QString& text) const;
   void SelectAdapter(qsizetype index);
 
@@ -149,7 +152,8 @@ class TCustomSnoop : public QObject {
   std::unique_ptr<TSnoopThread> thread_;  // running, or ended and not yet freed
   std::uint64_t threadGeneration_ = 0;    // tells a stale wake-up from one of thread_
   std::atomic<bool> destroying_{false};
-  pcap_t* handle_ = nullptr;
+  CaptureHelper helper_;
+  pcap_t* handle_ = nullptr;  // the helper's stream
   int linkType_ = -1;
   PPCAP_PKTHDR currentPacketHeader_ = nullptr;
   const std::uint8_t* currentPacketData_ = nullptr;

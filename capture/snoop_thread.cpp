@@ -59,7 +59,7 @@ void TSnoopThread::Execute() {
 void TSnoopThread::Stop() {
   terminated_ = true;
   // The handle is open until the termination event has run, which happens only after the end.
-  if (handle_ && !terminationEventRun_) pcap_breakloop(handle_);
+  if (handle_ && !terminationEventRun_) snoop_->BreakRead();
   handOver_.ServeUntilFinished();
   Join();
   RunTerminationEvent();

@@ -1,0 +1,60 @@
+#pragma once
+// The capture helper dorvex-capture as a child process. The helper alone holds cap_net_raw: it
+// opens the live adapter, drops its rights and streams the packets as a pcap file on its stdout,
+// which this side reads as a libpcap handle. The program itself holds no capability.
+
+#include <pcap/pcap.h>
+#include <sys/types.h>
+
+#include <QByteArray>
+#include <QString>
+
+namespace dorvex {
+
+struct HelperRequest {
+  QByteArray adapter;  // the adapter's name as libpcap lists it
+  int snapLen = 0;
+  bool promiscuous = false;
+  int readTimeOut = 0;  // milliseconds
+  QByteArray filter;
+};
+
+// Where the helper is: beside the running program, else in the helper folder of the program's
+// prefix (../libexec/dorvex), else in the configured install folder, else in the build tree.
+// Empty when none of them holds it.
+QString CaptureHelperPath();
+
+class CaptureHelper {
+ public:
+  CaptureHelper() = default;
+  ~CaptureHelper();  // ends the helper
+  CaptureHelper(const CaptureHelper&) = delete;
+  CaptureHelper& operator=(const CaptureHelper&) = delete;
+
+  // Starts the helper and waits, for a few seconds at most, for its stream to begin. Returns a
+  // handle on the stream (the caller closes it), or null with the capture's failure text in
+  // `error`: the library's reason as an in-process open would give it, or why the helper could
+  // not run.
+  pcap_t* Start(const HelperRequest& request, QString& error);
+
+  // Asks the helper to stop (SIGTERM): its stream ends, which wakes a blocked read. Any thread.
+  void Stop() const;
+
+  // Waits until the helper has ended (it is killed if it does not end within a bound). Returns
+  // its failure text when it ended on a failure of its own, empty when it stopped as asked.
+  QString Finish();
+
+  bool Running() const { return pid_ > 0; }
+
+ private:
+  // The helper's exit status (or the signal that ended it) as a failure text.
+  QString FailureText(int waitStatus);
+  QByteArray ReadErrorLine();
+
+  pid_t pid_ = -1;
+  int errorFd_ = -1;  // read end of the helper's stderr
+  QByteArray adapter_;
+  QByteArray filter_;
+};
+
+}  // namespace dorvex
