@@ -9,8 +9,11 @@ cd "$(dirname "$0")/.."
 
 dir=build-fuzz
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+  werror=OFF
+  [[ -n "${CI:-}" ]] && werror=ON  # CI fails the build on any warning
   cmake -S . -B "$dir" -G Ninja -Wno-dev -DCMAKE_CXX_COMPILER=clang++ -DDORVEX_FUZZ=ON \
-    -DDORVEX_SANITIZE=ON -DDORVEX_BENCH=OFF -DDORVEX_GUI=OFF >/dev/null
+    -DDORVEX_SANITIZE=ON -DDORVEX_BENCH=OFF -DDORVEX_GUI=OFF -DDORVEX_WARNINGS_AS_ERRORS="$werror" \
+    >/dev/null
 fi
 log="$dir/fuzz-build.log"
 if ! cmake --build "$dir" --target dorvex_fuzzers -j "$(nproc)" >"$log" 2>&1; then

@@ -42,6 +42,9 @@ if ((${#missing[@]})); then
 fi
 
 jobs=$(nproc)
+# CI fails the build on any warning.
+werror=OFF
+[[ -n "${CI:-}" ]] && werror=ON
 case "$variant" in
   normal)
     dir=build
@@ -56,7 +59,7 @@ case "$variant" in
 esac
 
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-  cmake -S . -B "$dir" -G Ninja -Wno-dev "${args[@]}" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -Wno-dev -DDORVEX_WARNINGS_AS_ERRORS="$werror" "${args[@]}" >/dev/null
 fi
 log="$dir/build.log"
 if ! cmake --build "$dir" -j "$jobs" >"$log" 2>&1; then

@@ -1,31 +1,40 @@
 #!/usr/bin/env bash
-# Sets up and builds Dorvex, gives the program the right to capture, and starts it.
+# Sets up and builds Dorvex, gives the capture helper the right to capture, and starts Dorvex.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 window=build/window/dorvex
 cli=build/tools/dorvex-cli/dorvex-cli
+helper=build/tools/dorvex-capture/dorvex-capture
 
-# Capturing needs raw-socket rights. Rather than running the window as root, the binary gets the
-# two capabilities it needs (see "Capture rights" in README.md). A rebuild drops them, so they are
-# applied on every start.
-grant_capture_rights() {
-  local binary=$1
-  if getcap "$binary" 2>/dev/null | grep -q cap_net_raw; then
-    return
-  fi
+run_as_root() {
   if [[ $(id -u) -eq 0 ]]; then
-    setcap cap_net_raw,cap_net_admin+eip "$binary"
-  elif command -v sudo >/dev/null; then
-    echo "start: granting capture rights to $binary (sudo setcap)"
-    sudo setcap cap_net_raw,cap_net_admin+eip "$binary" ||
-      echo "start: could not grant capture rights; see 'Capture rights' in README.md" >&2
+    "$@"
+  else
+    sudo "$@"
   fi
 }
 
+# Only the small capture helper holds a capability (see "Capture rights" in README.md); the
+# programs with a user interface hold none. A rebuild drops it, so it is checked on every start.
+grant_capture_rights() {
+  if ! getcap "$helper" 2>/dev/null | grep -q cap_net_raw; then
+    echo "start: granting cap_net_raw to $helper"
+    run_as_root setcap cap_net_raw+ep "$helper" ||
+      echo "start: could not grant capture rights; see 'Capture rights' in README.md" >&2
+  fi
+  # Earlier versions gave the capabilities to the programs themselves: take them back.
+  for program in "$window" "$cli"; do
+    if [[ -e "$program" && -n "$(getcap "$program" 2>/dev/null)" ]]; then
+      echo "start: removing the capabilities of $program (only the helper needs one)"
+      run_as_root setcap -r "$program" || echo "start: could not remove them" >&2
+    fi
+  done
+}
+
+grant_capture_rights
 if [[ -x "$window" ]]; then
-  grant_capture_rights "$window"
   if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     echo "start: no display found; start Dorvex from a desktop session (or: xvfb-run $window)" >&2
     exit 1

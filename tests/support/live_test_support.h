@@ -11,7 +11,7 @@ namespace dorvex::test {
 
 bool CanCapture();
 inline constexpr const char* kNeedsRoot =
-    "live capture needs root (or cap_net_raw,cap_net_admin on the test binary)";
+    "live capture tests need root";
 
 // Processes the main thread's events until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
