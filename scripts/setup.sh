@@ -21,7 +21,7 @@ packages=(
   libpcap-dev libcap2-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-noto-cjk
+  fonts-noto-cjk fonts-ipafont-gothic fonts-dejavu-core fonts-droid-fallback
   xvfb xauth xdotool xclip python3
   tshark iproute2 time
 )
