@@ -3,9 +3,14 @@
 #   scripts/setup.sh              normal build in build/
 #   scripts/setup.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   scripts/setup.sh --fuzz       clang libFuzzer build in build-fuzz/
-# Quiet and quick when everything is already installed and built.
+# Each phase that has work to do says so in one line and shows its progress: the package tool's
+# own output, the build's [done/total] counter (one updating line on a terminal, a line every
+# tenth otherwise). Quiet and quick when everything is already installed and built.
+# As a user, only the package install runs as root (through sudo); without sudo, it stops before
+# building and prints the command to run as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/root_steps.sh
 
 variant=normal
 case "${1:-}" in
@@ -15,17 +20,8 @@ case "${1:-}" in
   *) echo "setup.sh: unknown option '$1' (use --sanitize or --fuzz)" >&2; exit 2 ;;
 esac
 
-packages=(
-  cmake g++ make pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  libpcap-dev libcap2-bin
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  fonts-noto-cjk fonts-ipafont-gothic fonts-dejavu-core fonts-droid-fallback
-  xvfb xauth xdotool xclip python3
-  tshark iproute2 time
-)
-
+# ---- packages ---------------------------------------------------------------------------------
+read -r -a packages <<<"$(sed 's/#.*//' scripts/packages.txt | tr '\n' ' ')"
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -33,14 +29,25 @@ for p in "${packages[@]}"; do
   fi
 done
 if ((${#missing[@]})); then
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  echo "setup: installing ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  install=(apt-get install -y --no-install-recommends "${missing[@]}")
+  echo "setup: packages: installing ${#missing[@]} missing Debian packages (${missing[*]})"
+  if ! is_root && command -v sudo >/dev/null; then
+    echo "setup: packages: that needs root; sudo may ask for your password (once)"
+  fi
+  if ! can_run_as_root; then
+    echo "setup: cannot become root (no sudo, or sudo refused). Run this as root, then run this" \
+      "command again:" >&2
+    echo "  $(su_command "apt-get update && $(shell_words "${install[@]}")")" >&2
+    exit 1
+  fi
+  # One plain line a step when not on a terminal; dpkg's progress bar on one.
+  apt_options=(-q)
+  [[ -t 1 ]] && apt_options=(-o Dpkg::Progress-Fancy=1)
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get "${apt_options[@]}" update
+  as_root env DEBIAN_FRONTEND=noninteractive "${install[@]}" "${apt_options[@]}"
 fi
 
+# ---- configure ----------------------------------------------------------------------------------
 jobs=$(nproc)
 # CI fails the build on any warning.
 werror=OFF
@@ -57,12 +64,53 @@ case "$variant" in
     args=(-DCMAKE_CXX_COMPILER=clang++ -DDORVEX_FUZZ=ON -DDORVEX_SANITIZE=ON -DDORVEX_BENCH=OFF
           -DDORVEX_GUI=OFF) ;;
 esac
+if [[ -e $dir && ! -w $dir ]]; then
+  echo "setup: $dir/ is not yours to write (made by root?); remove it, then run this again:" >&2
+  echo "  $(su_command "rm -rf $(shell_words "$PWD/$dir")")" >&2
+  exit 1
+fi
 
 if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-  cmake -S . -B "$dir" -G Ninja -Wno-dev -DDORVEX_WARNINGS_AS_ERRORS="$werror" "${args[@]}" >/dev/null
+  echo "setup: configure: cmake into $dir/"
+  mkdir -p "$dir"
+  if ! cmake -S . -B "$dir" -G Ninja -Wno-dev -DDORVEX_WARNINGS_AS_ERRORS="$werror" "${args[@]}" \
+    >"$dir/configure.log" 2>&1; then
+    cat "$dir/configure.log" >&2
+    echo "setup: configuring $dir failed (log: $dir/configure.log)" >&2
+    exit 1
+  fi
 fi
 log="$dir/build.log"
-if ! cmake --build "$dir" -j "$jobs" >"$log" 2>&1; then
+
+# ---- build --------------------------------------------------------------------------------------
+# Reads the build's output and shows ninja's [done/total] counter: on a terminal as one line that
+# updates, otherwise as a line at the first step, at every further tenth and at the last step.
+show_build_progress() {
+  local line finished total shown=-1 started=0 tty=0
+  [[ -t 1 ]] && tty=1
+  while IFS= read -r line; do
+    [[ $line =~ ^\[([0-9]+)/([0-9]+)\]\  ]] || continue
+    finished=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
+    if ((!started)); then
+      started=1
+      echo "setup: build: compiling in $dir/ with $jobs jobs (log: $log)"
+    fi
+    if ((tty)); then
+      printf '\rsetup: build: [%d/%d]\033[K' "$finished" "$total"
+    elif ((finished * 10 / total > shown || finished == total)); then
+      shown=$((finished * 10 / total))
+      echo "setup: build: [$finished/$total]"
+    fi
+  done
+  if ((tty && started)); then echo; fi
+  return 0
+}
+
+set +e
+NINJA_STATUS='[%f/%t] ' cmake --build "$dir" -j "$jobs" 2>&1 | tee "$log" | show_build_progress
+status=${PIPESTATUS[0]}
+set -e
+if ((status != 0)); then
   cat "$log" >&2
   echo "setup: the build in $dir failed (log: $log)" >&2
   exit 1

@@ -1,34 +1,32 @@
 #!/usr/bin/env bash
 # Sets up and builds Dorvex, gives the capture helper the right to capture, and starts Dorvex.
+# As a user, the capability grant runs through sudo, which asks for the password at most once
+# together with setup.sh's package install; without sudo, it prints the command to run as root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/root_steps.sh
 scripts/setup.sh
 
 window=build/window/dorvex
 cli=build/tools/dorvex-cli/dorvex-cli
 helper=build/tools/dorvex-capture/dorvex-capture
 
-run_as_root() {
-  if [[ $(id -u) -eq 0 ]]; then
-    "$@"
-  else
-    sudo "$@"
-  fi
-}
-
 # Only the small capture helper holds a capability (see "Capture rights" in README.md); the
 # programs with a user interface hold none. A rebuild drops it, so it is checked on every start.
 grant_capture_rights() {
   if ! getcap "$helper" 2>/dev/null | grep -q cap_net_raw; then
     echo "start: granting cap_net_raw to $helper"
-    run_as_root setcap cap_net_raw+ep "$helper" ||
-      echo "start: could not grant capture rights; see 'Capture rights' in README.md" >&2
+    if ! can_run_as_root || ! as_root setcap cap_net_raw+ep "$helper"; then
+      echo "start: could not grant capture rights (see 'Capture rights' in README.md); run this" \
+        "as root, then start again:" >&2
+      echo "  $(su_command "setcap cap_net_raw+ep $(shell_words "$PWD/$helper")")" >&2
+    fi
   fi
   # Earlier versions gave the capabilities to the programs themselves: take them back.
   for program in "$window" "$cli"; do
     if [[ -e "$program" && -n "$(getcap "$program" 2>/dev/null)" ]]; then
       echo "start: removing the capabilities of $program (only the helper needs one)"
-      run_as_root setcap -r "$program" || echo "start: could not remove them" >&2
+      as_root setcap -r "$program" || echo "start: could not remove them" >&2
     fi
   done
 }

@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh "$@"
 dir=build
 [[ "${1:-}" == --sanitize ]] && dir=build-asan
+echo "test: tests: ctest in $dir/"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
