@@ -16,9 +16,12 @@
 #include "ui_main_window.h"
 #include "window/app_settings.h"
 #include "window/capture_status.h"
+#include "window/elided_combo.h"
 #include "window/form_placement.h"
+#include "window/form_scaling.h"
 #include "window/widget_fields.h"
 #include "window/window_font.h"
+#include "window/window_placement.h"
 
 using namespace dorvex;
 
@@ -44,6 +47,9 @@ TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
   // The copy button's caption needs nearly all of the button's width.
   ui->btnCopyToClicpbord->setStyleSheet(QStringLiteral("padding-left: 0px; padding-right: 0px;"));
   ui->lblStatus->setTextFormat(Qt::PlainText);
+  // The form was laid out for a font that may be missing here: it grows to fit the one in use.
+  FitFormToFont(*this);
+  ElideLongItems(*ui->cboAdapter);
   move(353, 107);
 
   fields_ = std::make_unique<WidgetFieldSet>(*this);
@@ -116,6 +122,8 @@ void TfrmDVmain::FormDestroy() {
 }
 
 void TfrmDVmain::FormShow() {
+  // The designed position where the window fits there; a stored placement replaces it.
+  KeepOnPrimaryScreen(*this);
   ClearAll();
   FillAdapterList();
   LoadSettings();

@@ -7,6 +7,12 @@
 namespace dorvex {
 
 QString FormFontFamily() {
+  // A font the program set for the whole application (QApplication::setFont) was chosen on
+  // purpose: it wins over the designed one.
+  const QFont application = QGuiApplication::font();
+  if (application != QFontDatabase::systemFont(QFontDatabase::GeneralFont)) {
+    return application.family();
+  }
   // The form's own font under its Japanese and its English name, then common Japanese fonts of
   // Linux desktops.
   static const QStringList kPreferred = {

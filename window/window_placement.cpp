@@ -83,6 +83,16 @@ void ApplyShowCommand(QWidget& window, const WindowPlacementRecord& placement) {
 
 }  // namespace
 
+void KeepOnPrimaryScreen(QWidget& window) {
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary == nullptr || WindowSystemPlacesWindows()) return;
+  const QRect area = primary->availableGeometry();
+  const QRect frame = window.geometry().marginsAdded(FrameMargins(window));
+  if (area.contains(frame)) return;
+  window.move(static_cast<int>(ClampStart(frame.x(), frame.width(), area.x(), area.width())),
+              static_cast<int>(ClampStart(frame.y(), frame.height(), area.y(), area.height())));
+}
+
 WindowPlacementRecord GetWindowPlacement(const QWidget& window) {
   WindowPlacementRecord placement;
   const Qt::WindowStates state = window.windowState();

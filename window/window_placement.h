@@ -49,4 +49,9 @@ WindowPlacementRecord GetWindowPlacement(const QWidget& window);
 // itself (Wayland) only the size and the show state are applied.
 void SetWindowPlacement(QWidget& window, const WindowPlacementRecord& placement);
 
+// Moves top-level `window` onto the available area of the primary screen unless its outer frame
+// lies wholly there already; a window larger than the area has its top left corner there. Does
+// nothing where the window system places windows itself.
+void KeepOnPrimaryScreen(QWidget& window);
+
 }  // namespace dorvex
