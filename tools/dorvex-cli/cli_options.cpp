@@ -127,7 +127,8 @@ QString UsageText() {
       "  --seconds N         end the live capture after N seconds\n"
       "  --replies N         end the live capture after N world list replies\n"
       "  --filter EXPR       capture filter instead of 'tcp port 6900'\n"
-      "  --list-interfaces   list the capture adapters: index, name, description\n"
+      "  --list-interfaces   list the capture adapters: index, name, description, and\n"
+      "                      '(default route)' on the adapter of the default route\n"
       "\n"
       "Exit status: 0 on success, 1 when a payload cannot be read, 2 for usage errors.\n");
 }
