@@ -4,11 +4,23 @@
 
 namespace dorvex {
 
-QString CaptureStatusText(const CaptureState& state) {
+namespace {
+QString& RouteTablePathStore() {
+  static QString path = QStringLiteral("/proc/net/route");
+  return path;
+}
+}  // namespace
+
+QString CaptureStatusText(const CaptureState& state,
+                          const std::optional<QString>& defaultRouteAdapter) {
   if (state.active) {
     return QStringLiteral("Capturing on %1 (filter: %2)").arg(state.adapterLabel, state.filter);
   }
-  if (state.wantedIndex < 0) return QStringLiteral("No adapter selected");
+  if (state.wantedIndex < 0) {
+    const QString pick = QStringLiteral("Pick the adapter the game uses");
+    if (!defaultRouteAdapter) return pick;
+    return QStringLiteral("%1 (%2 carries the default route)").arg(pick, *defaultRouteAdapter);
+  }
 
   QString reason = state.lastError.trimmed();
   if (reason.isEmpty()) reason = QStringLiteral("the capture is closed");
@@ -19,8 +31,17 @@ QString CaptureStatusText(const CaptureState& state) {
   return QStringLiteral("Not capturing: %1").arg(reason);
 }
 
-QString AdapterLabel(const QString& name, const QString& description) {
-  return description.isEmpty() ? name : description;
+QString AdapterLabel(const QString& name, const QString& description, bool carriesDefaultRoute) {
+  const QString label = description.isEmpty() ? name : description;
+  return carriesDefaultRoute ? label + QStringLiteral(" (default route)") : label;
+}
+
+const QString& RouteTablePath() {
+  return RouteTablePathStore();
+}
+
+void SetRouteTablePath(const QString& path) {
+  RouteTablePathStore() = path;
 }
 
 }  // namespace dorvex

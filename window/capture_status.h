@@ -3,6 +3,7 @@
 // is.
 
 #include <QString>
+#include <optional>
 
 namespace dorvex {
 
@@ -17,11 +18,20 @@ struct CaptureState {
 // The README section that tells how to give the program the right to capture.
 inline constexpr char kCaptureRightsHint[] = R"(see "Capture rights" in the README)";
 
-// "Capturing on <adapter> (filter: <filter>)", "No adapter selected", or "Not capturing: " with
-// the reason (a hint to the README when the reason is missing rights).
-QString CaptureStatusText(const CaptureState& state);
+// "Capturing on <adapter> (filter: <filter>)", "Not capturing: " with the reason (a hint to the
+// README when the reason is missing rights), or, with no adapter wanted, "Pick the adapter the
+// game uses" naming the adapter of the default route when there is one.
+QString CaptureStatusText(const CaptureState& state,
+                          const std::optional<QString>& defaultRouteAdapter = std::nullopt);
 
-// The adapter list's text for one adapter: its description, or its name when it has none.
-QString AdapterLabel(const QString& name, const QString& description);
+// The adapter list's text for one adapter: its description, or its name when it has none; the
+// adapter of the default route is marked " (default route)".
+QString AdapterLabel(const QString& name, const QString& description,
+                     bool carriesDefaultRoute = false);
+
+// The route table the window finds the default route in (/proc/net/route); tests set a file of
+// their own.
+const QString& RouteTablePath();
+void SetRouteTablePath(const QString& path);
 
 }  // namespace dorvex

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 
 #include "capture/capture_filter.h"
+#include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
 #include "settings/ini_file.h"
 #include "settings/ini_path.h"
@@ -247,8 +248,10 @@ void TfrmDVmain::FillAdapterList() {
   ui->cboAdapter->clear();
   const QStringList& names = SnoopTCPData->AdapterNames();
   const QStringList& descriptions = SnoopTCPData->AdapterDescriptions();
+  const std::optional<QString> routeAdapter = DefaultRouteAdapter(RouteTablePath());
   for (qsizetype i = 0; i < names.size(); ++i) {
-    ui->cboAdapter->addItem(AdapterLabel(names[i], descriptions.value(i)));
+    ui->cboAdapter->addItem(
+        AdapterLabel(names[i], descriptions.value(i), names[i] == routeAdapter));
   }
 }
 
@@ -260,7 +263,9 @@ void TfrmDVmain::ShowCaptureStatus() {
       AdapterLabel(SnoopTCPData->AdapterName(), SnoopTCPData->AdapterDescription());
   state.filter = SnoopTCPData->Filter();
   state.lastError = SnoopTCPData->LastError();
-  const QString text = CaptureStatusText(state);
+  // With no adapter chosen, the status line names the adapter of the default route.
+  const QString text = CaptureStatusText(
+      state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt);
 
   QLabel* status = ui->lblStatus;
   status->setToolTip(text);
