@@ -2,7 +2,7 @@
 # a work folder, where it keeps its settings file.
 #   e2e_require_tools          exits 77 (skipped) when a tool is missing or when not root
 #   e2e_start SETTINGS_TEXT    starts Xvfb and the program; sets $work, $window, $dorvex_pid
-#   e2e_click X Y              clicks at X,Y in the window's client area
+#   e2e_click X Y              clicks at X,Y of the designed form in the window's client area
 #   e2e_wait_for_exit          waits until the program has ended; fails on a non-zero status
 # Needs $dorvex (the built program) and the functions fail() and skip().
 
@@ -39,8 +39,14 @@ e2e_start() {
     head -1) || fail "the window did not appear: $(cat "$work/dorvex.log")"
 }
 
-# No window manager runs: the window's origin is its client area.
-e2e_click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# No window manager runs: the window's origin is its client area. The form grows to fit its font
+# by one factor (window/form_scaling.h), so designed coordinates scale with the window's width
+# over the designed 516 pixels.
+e2e_click() {
+  local width
+  width=$(xdotool getwindowgeometry --shell "$window" | awk -F= '$1 == "WIDTH" { print $2 }')
+  xdotool mousemove --window "$window" $(($1 * width / 516)) $(($2 * width / 516)) click 1
+}
 
 e2e_wait_for_exit() {
   for _ in $(seq 100); do kill -0 "$dorvex_pid" 2>/dev/null || break; sleep 0.1; done
