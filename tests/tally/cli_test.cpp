@@ -139,6 +139,13 @@ TEST(CliTest, ErrorsGiveOneLineOnStderrAndNothingOnStdout) {
   }
 }
 
+TEST(CliTest, VersionNamesTheProjectVersion) {
+  const ProgramRun run = RunProgram(kCli, {QStringLiteral("--version")});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, QByteArrayLiteral("dorvex-cli " DORVEX_VERSION "\n"));
+  EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+}
+
 TEST(CliTest, ShippedSampleIsReproducible) {
   const QTemporaryDir dir;
   const QString generated = dir.filePath(QStringLiteral("sample.bin"));

@@ -31,6 +31,10 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   if (options->help) {
     return WriteAll(out, UsageText().toUtf8()) ? kExitOk : kExitFailure;
   }
+  if (options->version) {
+    return WriteAll(out, QByteArrayLiteral("dorvex-cli " DORVEX_VERSION "\n")) ? kExitOk
+                                                                               : kExitFailure;
+  }
 
   if (options->capture.listInterfaces) return ListInterfaces(out, err);
 

@@ -45,11 +45,17 @@ bool ApplyHelp(CliOptions& options, const QString&, UsageError&) {
   return true;
 }
 
+bool ApplyVersion(CliOptions& options, const QString&, UsageError&) {
+  options.version = true;
+  return true;
+}
+
 // Options of further payload sources are added to this table.
-constexpr std::array<OptionEntry, 10> kOptions{{
+constexpr std::array<OptionEntry, 11> kOptions{{
     {"--no-expand", false, ApplyNoExpand},
     {"--compatible", false, ApplyCompatible},
     {"--help", false, ApplyHelp},
+    {"--version", false, ApplyVersion},
     {"--encoding", true, ApplyEncoding},
     {"--read", true, ApplyRead},
     {"--interface", true, ApplyInterface},
@@ -119,6 +125,7 @@ QString UsageText() {
       "  --compatible        no program tag; the PVP line among the totals\n"
       "  --encoding NAME     utf-8 (default) or cp932 (Shift_JIS bytes)\n"
       "  --help              show this text\n"
+      "  --version           show the program's version\n"
       "\n"
       "Captured traffic (world list replies on TCP port 6900):\n"
       "  --read FILE         the TCP payloads of a pcap or pcapng file; the login time is each\n"

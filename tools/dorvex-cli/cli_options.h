@@ -16,6 +16,7 @@ struct CliOptions {
   ReportOptions report;  // Expand on and Compatible off, as at a first start
   OutputEncoding encoding = OutputEncoding::kUtf8;
   bool help = false;
+  bool version = false;
   QStringList payloadFiles;  // operands: one TCP payload per file, in order
   CaptureOptions capture;    // --read, --interface and their options
 };
