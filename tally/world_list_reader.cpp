@@ -17,9 +17,11 @@ bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
   if (reply) {
     // Only as much as the 1024-byte working copy holds is read.
     const std::int64_t usable = std::min<std::int64_t>(length, kWorkingCopySize);
-    for (std::int64_t k = 0; (k + 1) * kWorldRecordSize <= usable; ++k) {
+    std::int64_t k = 0;
+    for (; (k + 1) * kWorldRecordSize <= usable; ++k) {
       StoreRecord(data + k * kWorldRecordSize, slots_[static_cast<std::size_t>(k)]);
     }
+    lastReplyRecords_ = static_cast<std::size_t>(k);
     if (updateAll_) updateAll_();
   }
   loginTime_.Stamp();
@@ -29,6 +31,7 @@ bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
 void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) {
   const std::uint8_t* name = record + kWorldNameOffset;
   const std::uint16_t count = LittleEndian16At(record + kWorldCountOffset);
+  slot.count = count;
   if (slot.entry >= 0 && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
     store_.SetCountAt(slot.entry, count);
     return;
@@ -36,8 +39,18 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
   const std::size_t nameLength =
       end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
-  slot.entry = store_.SetCount(nameDecoder_.Decode(name, nameLength), count);
+  slot.decodedName = nameDecoder_.Decode(name, nameLength);
+  slot.entry = store_.SetCount(slot.decodedName, count);
   std::copy(name, name + kWorldNameSize, slot.nameField.begin());
+}
+
+std::vector<DecodedRecord> WorldListReader::LastReplyRecords() const {
+  std::vector<DecodedRecord> records;
+  records.reserve(lastReplyRecords_);
+  for (std::size_t k = 0; k < lastReplyRecords_; ++k) {
+    records.push_back({slots_[k].decodedName, slots_[k].count});
+  }
+  return records;
 }
 
 bool IsWorldListReply(std::uint16_t leadingValue) {

@@ -1,9 +1,11 @@
 #pragma once
 // The world list reader: recognises a world list reply in one TCP payload and stores its counts.
 
+#include <QString>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "tally/count_store.h"
 #include "tally/cp932_text.h"
@@ -15,6 +17,13 @@ namespace dorvex {
 // True for the two leading values (little-endian, first two bytes) that mark a world list reply.
 bool IsWorldListReply(std::uint16_t leadingValue);
 
+// One record of a reply: its name as decoded and its count.
+struct DecodedRecord {
+  QString name;
+  std::uint16_t count = 0;
+  bool operator==(const DecodedRecord&) const = default;
+};
+
 class WorldListReader {
  public:
   // `updateAll` runs the update cycle once per reply; `loginTime` is stamped after every payload.
@@ -25,6 +34,10 @@ class WorldListReader {
   // so does a single byte (its leading value cannot be read whole). Names are code page 932 text.
   bool Read(const std::uint8_t* data, std::int64_t length);
 
+  // The records of the last world list reply, in reply order (empty before the first). Built on
+  // demand from what Read keeps anyway, so reading costs nothing more for it.
+  std::vector<DecodedRecord> LastReplyRecords() const;
+
  private:
   // The name field a record position carried last and the store entry that name went to. A
   // reply mostly repeats the names of the one before in the same order, and the same name
@@ -33,6 +46,8 @@ class WorldListReader {
   struct RecordSlot {
     std::array<std::uint8_t, kWorldNameSize> nameField{};
     int entry = -1;
+    QString decodedName;      // the name field decoded
+    std::uint16_t count = 0;  // of the last reply
   };
 
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
@@ -42,6 +57,7 @@ class WorldListReader {
   std::function<void()> updateAll_;
   Cp932Decoder nameDecoder_;
   std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
+  std::size_t lastReplyRecords_ = 0;  // records of the last reply in slots_
 };
 
 }  // namespace dorvex

@@ -129,6 +129,21 @@ TEST_F(ReaderTest, LaterRepliesUpdateEntries) {
   EXPECT_EQ(StoreEntries(), (Entries{{"thor", "9"}, {"magni", "3"}, {"chaos", "2"}}));
 }
 
+// The last reply's records as decoded, in reply order, whether the name was decoded again or its
+// slot repeated the name before; a payload that is no reply leaves them.
+TEST_F(ReaderTest, LastReplyRecordsAreThoseOfTheLastReply) {
+  using Records = std::vector<DecodedRecord>;
+  EXPECT_EQ(reader.LastReplyRecords(), Records{});
+  Feed(Reply({{"thor", 7}, {"magni", 1}}));
+  Feed(Reply({{"thor", 8}, {"MAGNI", 3}, {"\x82\xa0", 5}}));
+  const Records expected{{"thor", 8}, {"MAGNI", 3}, {"\u3042", 5}};
+  EXPECT_EQ(reader.LastReplyRecords(), expected);
+  EXPECT_FALSE(Feed(Bytes{1, 2, 3}));
+  EXPECT_EQ(reader.LastReplyRecords(), expected);
+  EXPECT_TRUE(Feed(Bytes{0x3D, 0xD7}));  // a reply too short for a record
+  EXPECT_EQ(reader.LastReplyRecords(), Records{});
+}
+
 TEST_F(ReaderTest, UpdateSeesStampOfPayloadBefore) {
   EXPECT_FALSE(reader.Read(nullptr, 64));  // no payload: stamped 21:00:00 only
   Feed(Reply({{"verdandi", 1}}));          // update sees 21:00:00, then stamped 21:00:01
