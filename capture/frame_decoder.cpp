@@ -2,6 +2,7 @@
 
 #include "capture/header_helpers.h"
 #include "capture/link_frame.h"
+#include "common/byte_order.h"
 
 namespace dorvex {
 
@@ -20,6 +21,12 @@ std::optional<TCPSegment> DecodeTCPSegment(int linkType, const std::uint8_t* fra
     return std::nullopt;
   }
   return segment;
+}
+
+SegmentSource SourceOf(const TCPSegment& segment) {
+  const std::uint8_t* a = segment.IPHeader->SourceAddress;
+  return {std::uint32_t{a[0]} << 24 | std::uint32_t{a[1]} << 16 | std::uint32_t{a[2]} << 8 | a[3],
+          BigEndian16At(segment.TCPHeader->SourcePort)};
 }
 
 }  // namespace dorvex

@@ -17,6 +17,13 @@ struct TCPSegment {
   std::int32_t TCPDataLength = 0;  // at least 1, never past the captured bytes
 };
 
+// The IPv4 source address and TCP source port of `segment`: for a server's reply, the server's.
+struct SegmentSource {
+  std::uint32_t address = 0;  // host byte order
+  std::uint16_t port = 0;
+};
+SegmentSource SourceOf(const TCPSegment& segment);
+
 // The segment of a frame of link type `linkType` with `captured` bytes present, when the frame
 // carries IPv4 carrying TCP with a payload of at least one captured byte; nullopt otherwise.
 // No allocation and no copy: the pointers point into `frame`.

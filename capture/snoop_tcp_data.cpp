@@ -42,9 +42,10 @@ void TSnoopTCPData::ProcessPacket() {
                      segment->TCPData, segment->TCPDataLength);
   }
   if (signalWanted) {
+    const SegmentSource source = SourceOf(*segment);
     emit TCPPayloadCaptured(
         QByteArray(reinterpret_cast<const char*>(segment->TCPData), segment->TCPDataLength),
-        CaptureTime(*header));
+        CaptureTime(*header), source.address, source.port);
   }
 }
 

@@ -32,10 +32,12 @@ class TSnoopTCPData : public TCustomSnoop {
   TOnCaptureTCPDataEvent OnCaptureTCPData;
 
  signals:
-  // One TCP payload (a copy, so a queued connection may keep it) and the time the frame was
-  // captured, in UTC. Emitted after OnCaptureTCPData, on the thread that handles packets (the
-  // main thread with ThreadSafe on).
-  void TCPPayloadCaptured(const QByteArray& payload, const QDateTime& captureTime);
+  // One TCP payload (a copy, so a queued connection may keep it), the time the frame was
+  // captured, in UTC, and the segment's IPv4 source address (host byte order) and TCP source
+  // port. Emitted after OnCaptureTCPData, on the thread that handles packets (the main thread
+  // with ThreadSafe on). Receivers may take only the leading arguments.
+  void TCPPayloadCaptured(const QByteArray& payload, const QDateTime& captureTime,
+                          quint32 sourceAddress, quint16 sourcePort);
 
  protected:
   void ProcessPacket() override;
