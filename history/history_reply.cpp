@@ -1,0 +1,25 @@
+#include "history/history_reply.h"
+
+namespace dorvex {
+
+QString IPv4Text(std::uint32_t address) {
+  return QStringLiteral("%1.%2.%3.%4")
+      .arg(address >> 24)
+      .arg(address >> 16 & 0xFF)
+      .arg(address >> 8 & 0xFF)
+      .arg(address & 0xFF);
+}
+
+MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records) {
+  CountStore store;
+  for (const DecodedRecord& record : records) store.SetCount(record.name, record.count);
+  MemoryFieldSet fields;
+  ShowCounts(store, fields);
+  return fields;
+}
+
+Totals ReplyTotals(const std::vector<DecodedRecord>& records) {
+  return CalcTotals(ReplyFields(records));
+}
+
+}  // namespace dorvex

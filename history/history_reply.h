@@ -1,0 +1,32 @@
+#pragma once
+// One recognised world list reply as the history keeps it, and the report's view of it.
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "tally/memory_fields.h"
+#include "tally/totals.h"
+#include "tally/world_list_reader.h"
+
+namespace dorvex {
+
+struct HistoryReply {
+  QDateTime captureTimeUtc;  // the frame's capture time, kept to the millisecond
+  QDateTime localTime;       // the login time the report shows (local, with its UTC offset)
+  QString adapter;           // empty for replies read from a capture file
+  QString serverAddress;     // IPv4, dotted
+  std::uint16_t serverPort = 0;
+  std::vector<DecodedRecord> records;  // in reply order
+};
+
+// "a.b.c.d" of an IPv4 address in host byte order.
+QString IPv4Text(std::uint32_t address);
+
+// The count fields the report shows for `records` alone, through the report's own ShowCounts.
+MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records);
+// The report's totals for `records` (CalcTotals over ReplyFields).
+Totals ReplyTotals(const std::vector<DecodedRecord>& records);
+
+}  // namespace dorvex

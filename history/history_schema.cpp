@@ -1,0 +1,116 @@
+#include "history/history_schema.h"
+
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <array>
+
+#include "history/sqlite_db.h"
+
+namespace dorvex {
+
+using namespace history_detail;
+
+namespace {
+
+// Version 1. reply: one row per world list reply. capture_utc_ms: milliseconds since 1970 UTC;
+// local_time: ISO 8601 with the UTC offset. reply_record: its records in reply order, with the
+// capture time repeated so that one world's counts over a time range come from one index.
+constexpr std::array<HistorySchemaStep, 1> kSteps{{
+    {1, R"sql(
+CREATE TABLE reply (
+  id INTEGER PRIMARY KEY,
+  capture_utc_ms INTEGER NOT NULL,
+  local_time TEXT NOT NULL,
+  adapter TEXT NOT NULL,
+  server_address TEXT NOT NULL,
+  server_port INTEGER NOT NULL
+);
+CREATE INDEX reply_by_time ON reply (capture_utc_ms);
+CREATE TABLE reply_record (
+  reply_id INTEGER NOT NULL REFERENCES reply (id),
+  position INTEGER NOT NULL,
+  capture_utc_ms INTEGER NOT NULL,
+  world TEXT NOT NULL,
+  count INTEGER NOT NULL,
+  PRIMARY KEY (reply_id, position)
+) WITHOUT ROWID;
+CREATE INDEX reply_record_by_world_time ON reply_record (world, capture_utc_ms);
+)sql"},
+}};
+
+bool IsDamage(int code) {
+  return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
+}
+
+}  // namespace
+
+std::span<const HistorySchemaStep> HistorySchemaSteps() {
+  return kSteps;
+}
+
+HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting) {
+  const QFileInfo info(path);
+  if (info.isDir()) return {HistoryFileKind::kForeign, 0, QStringLiteral("is a folder")};
+  const auto writable = [](const QString& name) {
+    return access(QFile::encodeName(name).constData(), W_OK) == 0;
+  };
+  if (forWriting && (!writable(info.absolutePath()) || (info.exists() && !writable(path)))) {
+    return {HistoryFileKind::kBusy, 0,
+            QStringLiteral("the file or its folder cannot be written (permission denied)")};
+  }
+  if (!info.exists()) return {HistoryFileKind::kMissing, 0, {}};
+  if (info.size() == 0) return {HistoryFileKind::kEmpty, 0, {}};
+
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be read: ") + file.errorString()};
+  }
+  const QByteArray magic = file.read(16);
+  file.close();
+  if (magic != QByteArray("SQLite format 3", 16)) {
+    return {HistoryFileKind::kForeign, 0, QStringLiteral("is not an SQLite database")};
+  }
+
+  int code = SQLITE_OK;
+  QString message;
+  const Db db = OpenDb(path, SQLITE_OPEN_READONLY, code, message);
+  if (!db) return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be opened: ") + message};
+  sqlite3_busy_timeout(db.get(), 2000);
+  std::int64_t applicationId = 0, version = 0, tables = 0;
+  if (!QueryInt(db.get(), "PRAGMA application_id", applicationId) ||
+      !QueryInt(db.get(), "PRAGMA user_version", version) ||
+      !QueryInt(db.get(), "SELECT count(*) FROM sqlite_master", tables)) {
+    const int error = sqlite3_errcode(db.get());
+    return {
+        IsDamage(error) ? HistoryFileKind::kCorrupt : HistoryFileKind::kBusy, 0,
+        (IsDamage(error) ? QStringLiteral("is damaged: ") : QStringLiteral("cannot be read: ")) +
+            ErrorText(db.get())};
+  }
+  if (applicationId == 0 && version == 0 && tables == 0) return {HistoryFileKind::kEmpty, 0, {}};
+  if (applicationId != kHistoryApplicationId) {
+    return {HistoryFileKind::kForeign, 0,
+            QStringLiteral("is another program's database, not a Dorvex history")};
+  }
+  if (version > currentVersion) {
+    return {HistoryFileKind::kNewer, static_cast<int>(version),
+            QStringLiteral("was written by a newer Dorvex (history version %1; this one knows up "
+                           "to %2)")
+                .arg(version)
+                .arg(currentVersion)};
+  }
+  const Stmt check = Prepare(db.get(), "PRAGMA quick_check");
+  const bool stepped = check && sqlite3_step(check.get()) == SQLITE_ROW;
+  const QString verdict = stepped ? ColumnText(check.get(), 0) : ErrorText(db.get());
+  if (!stepped || verdict != u"ok") {
+    const int error = sqlite3_errcode(db.get());
+    if (!stepped && !IsDamage(error)) {
+      return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be read: ") + verdict};
+    }
+    return {HistoryFileKind::kCorrupt, 0, QStringLiteral("is damaged: ") + verdict};
+  }
+  return {HistoryFileKind::kOurs, static_cast<int>(version), {}};
+}
+
+}  // namespace dorvex

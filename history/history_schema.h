@@ -1,0 +1,45 @@
+#pragma once
+// The history file's layout: an application id that marks the file as Dorvex's, a version
+// (PRAGMA user_version) and the steps that bring a file from one version to the next.
+
+#include <QString>
+#include <cstdint>
+#include <span>
+
+namespace dorvex {
+
+inline constexpr std::int64_t kHistoryApplicationId = 0x44525658;  // "DRVX"
+
+// SQL that brings a file of version toVersion - 1 to toVersion; step 1 starts from an empty file.
+struct HistorySchemaStep {
+  int toVersion;
+  const char* sql;
+};
+
+// Dorvex's steps; the last one's version is the current one.
+std::span<const HistorySchemaStep> HistorySchemaSteps();
+
+// What a file is, judged without writing to it.
+enum class HistoryFileKind {
+  kMissing,  // no file: it will be created
+  kEmpty,    // zero bytes, or a database without tables, version or application id
+  kOurs,     // Dorvex's, at `version` (not newer than the current one)
+  kBusy,     // cannot be read now (locked, or cannot be opened): try again later
+  kForeign,  // something else: never written
+  kCorrupt,  // Dorvex's or an SQLite file, damaged: never written
+  kNewer,    // Dorvex's, written by a newer Dorvex: never written
+};
+
+struct HistoryFileCheck {
+  HistoryFileKind kind = HistoryFileKind::kMissing;
+  int version = 0;
+  QString reason;  // for kBusy, kForeign, kCorrupt and kNewer
+};
+
+// Looks at `path` through a read-only connection (and a full quick_check for a Dorvex file);
+// `currentVersion` is the newest version this build can write. With `forWriting`, a file or
+// folder that cannot be written is kBusy before SQLite opens anything: SQLite would create the
+// -shm file with the database file's permissions, and a read-only one would block writing later.
+HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting);
+
+}  // namespace dorvex

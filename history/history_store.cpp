@@ -1,0 +1,234 @@
+#include "history/history_store.h"
+
+#include <utility>
+
+#include "history/sqlite_db.h"
+
+namespace dorvex {
+
+using namespace history_detail;
+
+struct HistoryStore::Connection {
+  Db db;
+  Stmt insertReply;
+  Stmt insertRecord;
+};
+
+namespace {
+
+QString GeneralReason(int code, const QString& detail) {
+  switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return QStringLiteral("the file is in use by another program");
+    case SQLITE_FULL:
+      return QStringLiteral("the disk is full");
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_CANTOPEN:
+    case SQLITE_AUTH:
+      return QStringLiteral("the file or its folder cannot be written");
+    default:
+      return detail;
+  }
+}
+
+QString ReasonOf(int code, sqlite3* db) {
+  const QString detail = db != nullptr ? ErrorText(db) : QString::fromUtf8(sqlite3_errstr(code));
+  return GeneralReason(code, detail) + QStringLiteral(" (") + detail + u')';
+}
+
+int CurrentVersion(std::span<const HistorySchemaStep> steps) {
+  return steps.empty() ? 0 : steps.back().toVersion;
+}
+
+}  // namespace
+
+HistoryStore::HistoryStore(QString path, HistoryStoreOptions options)
+    : path_(std::move(path)), options_(options) {
+  if (!EnsureOpen()) ShowNotSaving();
+}
+
+HistoryStore::~HistoryStore() {
+  Flush();
+}
+
+bool HistoryStore::Record(HistoryReply reply) {
+  queue_.push_back(std::move(reply));
+  return Flush();
+}
+
+bool HistoryStore::Flush() {
+  while (!queue_.empty()) {
+    if (!EnsureOpen() || !Write(queue_.front())) {
+      ShowNotSaving();
+      return false;
+    }
+    queue_.pop_front();
+  }
+  if (!refused_) status_.clear();
+  return true;
+}
+
+bool HistoryStore::EnsureOpen() {
+  if (refused_) return false;
+  if (connection_) return true;
+  if (Open()) return true;
+  connection_.reset();
+  return false;
+}
+
+void HistoryStore::Fail(const QString& reason) {
+  failure_ = reason;
+  connection_.reset();
+}
+
+void HistoryStore::ShowNotSaving() {
+  if (refused_) return;  // Refuse said why
+  status_ = QStringLiteral("History is not being saved to %1: %2").arg(path_, failure_);
+  if (!queue_.empty()) {
+    status_ += QStringLiteral("; %1 replies wait in memory and are retried at the next reply")
+                   .arg(queue_.size());
+  }
+}
+
+void HistoryStore::Refuse(const QString& reason) {
+  refused_ = true;
+  connection_.reset();
+  status_ = QStringLiteral("History is off: %1 %2; the file is left as it is").arg(path_, reason);
+}
+
+bool HistoryStore::Open() {
+  const HistoryFileCheck check = CheckHistoryFile(path_, CurrentVersion(options_.steps), true);
+  switch (check.kind) {
+    case HistoryFileKind::kForeign:
+    case HistoryFileKind::kCorrupt:
+    case HistoryFileKind::kNewer:
+      Refuse(check.reason);
+      return false;
+    case HistoryFileKind::kBusy:
+      Fail(check.reason);
+      return false;
+    default:
+      break;
+  }
+  int flags = SQLITE_OPEN_READWRITE;
+  if (check.kind == HistoryFileKind::kMissing) flags |= SQLITE_OPEN_CREATE;
+  int code = SQLITE_OK;
+  QString message;
+  Db db = OpenDb(path_, flags, code, message);
+  if (!db) {
+    Fail(ReasonOf(code, nullptr));
+    return false;
+  }
+  sqlite3_busy_timeout(db.get(), options_.busyTimeoutMs);
+  connection_ = std::make_unique<Connection>();
+  connection_->db = std::move(db);
+  sqlite3* raw = connection_->db.get();
+  // WAL: a reader never blocks the writer, and a killed writer loses only its open transaction.
+  // synchronous=NORMAL: a commit survives the process being killed, without an fsync per reply.
+  Stmt wal = Prepare(raw, "PRAGMA journal_mode=WAL");
+  const int walCode = wal ? sqlite3_step(wal.get()) : sqlite3_errcode(raw);
+  const bool inWal = walCode == SQLITE_ROW && ColumnText(wal.get(), 0) == u"wal";
+  wal.reset();
+  if (!inWal || Exec(raw, "PRAGMA synchronous=NORMAL") != SQLITE_OK) {
+    Fail(ReasonOf(walCode == SQLITE_ROW ? SQLITE_READONLY : sqlite3_errcode(raw), raw));
+    return false;
+  }
+  if (!Upgrade()) return false;
+  connection_->insertReply =
+      Prepare(raw,
+              "INSERT INTO reply (capture_utc_ms, local_time, adapter, server_address, "
+              "server_port) VALUES (?1, ?2, ?3, ?4, ?5)");
+  connection_->insertRecord = Prepare(raw,
+                                      "INSERT INTO reply_record (reply_id, position, "
+                                      "capture_utc_ms, world, count) VALUES (?1, ?2, ?3, ?4, ?5)");
+  if (!connection_->insertReply || !connection_->insertRecord) {
+    Fail(ReasonOf(sqlite3_errcode(raw), raw));
+    return false;
+  }
+  return true;
+}
+
+// Brings the file to the current version in one transaction, judging it again under the write
+// lock: another instance may have created or upgraded it meanwhile.
+bool HistoryStore::Upgrade() {
+  sqlite3* db = connection_->db.get();
+  if (Exec(db, "BEGIN IMMEDIATE") != SQLITE_OK) {
+    Fail(ReasonOf(sqlite3_errcode(db), db));
+    return false;
+  }
+  const auto failed = [&](bool refuse, const QString& reason) {
+    Exec(db, "ROLLBACK");
+    if (refuse) {
+      Refuse(reason);
+    } else {
+      Fail(reason);
+    }
+    return false;
+  };
+  std::int64_t applicationId = 0, version = 0, tables = 0;
+  if (!QueryInt(db, "PRAGMA application_id", applicationId) ||
+      !QueryInt(db, "PRAGMA user_version", version) ||
+      !QueryInt(db, "SELECT count(*) FROM sqlite_master", tables)) {
+    return failed(false, ReasonOf(sqlite3_errcode(db), db));
+  }
+  const bool fresh = applicationId == 0 && version == 0 && tables == 0;
+  if (!fresh && applicationId != kHistoryApplicationId) {
+    return failed(true, QStringLiteral("is another program's database, not a Dorvex history"));
+  }
+  if (version > CurrentVersion(options_.steps)) {
+    return failed(true, QStringLiteral("was written by a newer Dorvex"));
+  }
+  for (const HistorySchemaStep& step : options_.steps) {
+    if (step.toVersion <= version) continue;
+    const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(step.toVersion);
+    if (Exec(db, step.sql) != SQLITE_OK || Exec(db, setVersion.constData()) != SQLITE_OK) {
+      return failed(false, ReasonOf(sqlite3_errcode(db), db));
+    }
+  }
+  const QByteArray setId = "PRAGMA application_id=" + QByteArray::number(kHistoryApplicationId);
+  if (Exec(db, setId.constData()) != SQLITE_OK || Exec(db, "COMMIT") != SQLITE_OK) {
+    return failed(false, ReasonOf(sqlite3_errcode(db), db));
+  }
+  return true;
+}
+
+bool HistoryStore::Write(const HistoryReply& reply) {
+  sqlite3* db = connection_->db.get();
+  sqlite3_stmt* insertReply = connection_->insertReply.get();
+  sqlite3_stmt* insertRecord = connection_->insertRecord.get();
+  const qint64 utcMs = reply.captureTimeUtc.toMSecsSinceEpoch();
+  const QDateTime local = reply.localTime.toOffsetFromUtc(reply.localTime.offsetFromUtc());
+  const auto fail = [&] {
+    const int code = sqlite3_errcode(db);
+    sqlite3_reset(insertReply);
+    sqlite3_reset(insertRecord);
+    if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK");
+    Fail(ReasonOf(code, db));
+    return false;
+  };
+  if (Exec(db, "BEGIN IMMEDIATE") != SQLITE_OK) return fail();
+  sqlite3_bind_int64(insertReply, 1, utcMs);
+  BindText(insertReply, 2, local.toString(Qt::ISODate));
+  BindText(insertReply, 3, reply.adapter);
+  BindText(insertReply, 4, reply.serverAddress);
+  sqlite3_bind_int(insertReply, 5, reply.serverPort);
+  if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
+  sqlite3_reset(insertReply);
+  const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);
+  int position = 0;
+  for (const DecodedRecord& record : reply.records) {
+    sqlite3_bind_int64(insertRecord, 1, replyId);
+    sqlite3_bind_int(insertRecord, 2, position++);
+    sqlite3_bind_int64(insertRecord, 3, utcMs);
+    BindText(insertRecord, 4, record.name);
+    sqlite3_bind_int(insertRecord, 5, record.count);
+    if (sqlite3_step(insertRecord) != SQLITE_DONE) return fail();
+    sqlite3_reset(insertRecord);
+  }
+  if (Exec(db, "COMMIT") != SQLITE_OK) return fail();
+  return true;
+}
+
+}  // namespace dorvex

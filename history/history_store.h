@@ -1,0 +1,62 @@
+#pragma once
+// The history store: records each world list reply in the history file, one transaction per
+// reply. A reply that cannot be written (file locked past the busy timeout, disk full, read-only)
+// stays queued in memory and is retried at the next reply and at close. A file that is not a
+// Dorvex history, is damaged or is of a newer version is never written: recording stays off.
+
+#include <QString>
+#include <deque>
+#include <memory>
+#include <span>
+
+#include "history/history_reply.h"
+#include "history/history_schema.h"
+
+namespace dorvex {
+
+struct HistoryStoreOptions {
+  int busyTimeoutMs = 2000;  // how long a write waits for another instance's lock
+  std::span<const HistorySchemaStep> steps = HistorySchemaSteps();
+};
+
+class HistoryStore {
+ public:
+  // Opens (or creates) the file at once; a failure is retried at the first write.
+  explicit HistoryStore(QString path, HistoryStoreOptions options = {});
+  ~HistoryStore();  // writes what is queued, if it can
+  HistoryStore(const HistoryStore&) = delete;
+  HistoryStore& operator=(const HistoryStore&) = delete;
+
+  // Queues `reply` and writes every queued reply, oldest first. True when nothing is left queued.
+  bool Record(HistoryReply reply);
+  // Writes every queued reply; true when nothing is left queued.
+  bool Flush();
+
+  const QString& Path() const { return path_; }
+  std::size_t Pending() const { return queue_.size(); }
+  // False once the file was judged not ours, damaged or newer: nothing is written to it.
+  bool Refused() const { return refused_; }
+  // Empty while history is being saved; otherwise says that it is not, names the file and why.
+  const QString& StatusText() const { return status_; }
+
+ private:
+  struct Connection;
+
+  bool EnsureOpen();
+  bool Open();
+  bool Upgrade();
+  bool Write(const HistoryReply& reply);
+  void Fail(const QString& reason);  // a write failure: closes the connection, keeps the queue
+  void Refuse(const QString& reason);
+  void ShowNotSaving();
+
+  QString path_;
+  HistoryStoreOptions options_;
+  std::unique_ptr<Connection> connection_;
+  std::deque<HistoryReply> queue_;
+  bool refused_ = false;
+  QString failure_;  // why the last open or write failed
+  QString status_;
+};
+
+}  // namespace dorvex
