@@ -111,6 +111,16 @@ caps=$(in_root getcap -r /usr 2>/dev/null)
 [[ $caps == "/usr/libexec/dorvex/dorvex-capture cap_net_raw=ep" ]] ||
   fail "getcap -r /usr shows more or other than the helper's one capability: $caps"
 
+# Where the file system refuses capabilities (a setcap that fails stands in for it), the
+# post-install step still succeeds and says how to capture anyway.
+mkdir -p "$root/tmp/refusing"
+printf '#!/bin/sh\necho "Failed to set capabilities on file" >&2\nexit 1\n' >"$root/tmp/refusing/setcap"
+chmod 0755 "$root/tmp/refusing/setcap"
+refusal=$(chroot "$root" /usr/bin/env -i PATH=/tmp/refusing:/usr/sbin:/usr/bin:/sbin:/bin \
+  /var/lib/dpkg/info/dorvex.postinst configure 2>&1) || fail "postinst fails when setcap does"
+grep -q "refused" <<<"$refusal" && grep -q "as root" <<<"$refusal" ||
+  fail "postinst does not say that capabilities were refused and to run as root: $refusal"
+
 step "desktop entry, metainfo, manual pages"
 desktop-file-validate "$root/usr/share/applications/dorvex.desktop" ||
   fail "desktop-file-validate"
