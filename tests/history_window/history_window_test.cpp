@@ -1,0 +1,385 @@
+// The history window on the offscreen platform over real history files in temporary folders:
+// chart lines, the table, the chosen reply's report, CSV export, ranges and read errors.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+
+#include "history/history_csv.h"
+#include "history/history_store.h"
+#include "tally/memory_fields.h"
+#include "tally/report.h"
+#include "tests/support/qstring_printer.h"
+#include "window/history/history_window.h"
+
+namespace dorvex {
+namespace {
+
+// The window shows local times: the test's are Japan's, before the application starts.
+const bool kTokyoTime = [] {
+  setenv("TZ", "Asia/Tokyo", 1);
+  tzset();
+  return true;
+}();
+
+constexpr int kJapanOffset = 9 * 3600;
+
+QDateTime Utc(int month, int day, int hour, int minute = 0) {
+  return QDateTime(QDate(2024, month, day), QTime(hour, minute), Qt::UTC);
+}
+
+HistoryReply Reply(const QDateTime& utc, std::vector<DecodedRecord> records) {
+  return {utc,
+          utc.toOffsetFromUtc(kJapanOffset),
+          QStringLiteral("eth0"),
+          QStringLiteral("10.0.0.1"),
+          6900,
+          std::move(records)};
+}
+
+// Now, for every range: 2024-05-08 12:00 in Tokyo.
+const QDateTime kNow = Utc(5, 8, 3);
+// Japan's 2024-04-21 01:00: a day later than in UTC.
+const HistoryReply kOld = Reply(Utc(4, 20, 16), {{"verdandi", 100}, {"urdr", 40}});
+// Letter case as the server may send it, and a world the table does not know.
+const HistoryReply kDayAgo =
+    Reply(Utc(5, 7, 1), {{"verdandi", 120}, {"Magni", 80}, {"urdr", 30}, {"newone", 15}});
+const HistoryReply kRecent =
+    Reply(Utc(5, 8, 2, 30), {{"verdandi", 130}, {"thor", 950}, {"iris", 20}, {"tyr", 5}});
+
+qreal Ms(const HistoryReply& reply) {
+  return static_cast<qreal>(reply.captureTimeUtc.toMSecsSinceEpoch());
+}
+
+class HistoryWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder_.isValid());
+    ASSERT_TRUE(kTokyoTime);
+    Record({kOld, kDayAgo, kRecent});
+  }
+
+  void Record(const std::vector<HistoryReply>& replies) {
+    HistoryStore store(path_);
+    for (const HistoryReply& reply : replies) ASSERT_TRUE(store.Record(reply));
+  }
+
+  // The window over `path`, its clock at kNow, shown and laid out.
+  std::unique_ptr<TfrmDVhistory> Open(const QString& path) {
+    auto window = std::make_unique<TfrmDVhistory>(path, [this] { return options_; });
+    window->SetClock([] { return kNow.toLocalTime(); });
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    QApplication::processEvents();
+    return window;
+  }
+
+  template <typename T>
+  static T* Child(const TfrmDVhistory& window, const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+
+  static void ChooseRange(const TfrmDVhistory& window, const QString& text) {
+    auto* choice = Child<QComboBox>(window, "rangeChoice");
+    const int index = choice->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    choice->setCurrentIndex(index);
+  }
+
+  static std::vector<QStringList> TableTexts(const TfrmDVhistory& window) {
+    const QAbstractItemModel* model = Child<QTableView>(window, "replyTable")->model();
+    std::vector<QStringList> rows;
+    QStringList header;
+    for (int column = 0; column < model->columnCount(); ++column) {
+      header.append(model->headerData(column, Qt::Horizontal).toString());
+    }
+    rows.push_back(header);
+    for (int row = 0; row < model->rowCount(); ++row) {
+      QStringList cells;
+      for (int column = 0; column < model->columnCount(); ++column) {
+        cells.append(model->index(row, column).data().toString());
+      }
+      rows.push_back(cells);
+    }
+    return rows;
+  }
+
+  static std::map<QString, QList<QPointF>> ChartLines(const TfrmDVhistory& window) {
+    std::map<QString, QList<QPointF>> lines;
+    QStringList order;
+    for (QAbstractSeries* series : Child<QChartView>(window, "chart")->chart()->series()) {
+      auto* line = qobject_cast<QLineSeries*>(series);
+      EXPECT_NE(line, nullptr);
+      if (line) lines[line->name()] = line->points();
+    }
+    return lines;
+  }
+
+  static QStringList ChartLineNames(const TfrmDVhistory& window) {
+    QStringList names;
+    for (QAbstractSeries* series : Child<QChartView>(window, "chart")->chart()->series()) {
+      names.append(series->name());
+    }
+    return names;
+  }
+
+  static QString Message(const TfrmDVhistory& window) {
+    return Child<QLabel>(window, "message")->text();
+  }
+
+  static void ChooseRow(const TfrmDVhistory& window, int row) {
+    auto* table = Child<QTableView>(window, "replyTable");
+    table->setCurrentIndex(table->model()->index(row, 0));
+  }
+
+  QTemporaryDir folder_;
+  QString path_ = folder_.filePath(QStringLiteral("history.sqlite"));
+  ReportOptions options_;
+};
+
+TEST_F(HistoryWindowTest, OpensAsAResizableWindowOverTheLastWeek) {
+  const auto window = Open(path_);
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("Dorvex history"));
+  EXPECT_TRUE(window->isWindow());
+  EXPECT_GE(window->width(), 900);
+  EXPECT_GE(window->height(), 640);
+  EXPECT_EQ(Child<QComboBox>(*window, "rangeChoice")->currentText(), QStringLiteral("Last week"));
+  EXPECT_FALSE(Child<QDateEdit>(*window, "fromDate")->isEnabled());
+  EXPECT_FALSE(Child<QDateEdit>(*window, "toDate")->isEnabled());
+  EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
+  EXPECT_EQ(TableTexts(*window).size(), 3u);
+}
+
+TEST_F(HistoryWindowTest, ChartDrawsTotalsGroupsPvpAndChosenWorlds) {
+  const auto window = Open(path_);
+  ChooseRange(*window, QStringLiteral("All"));
+  auto* worlds = Child<QListWidget>(*window, "worldList");
+  ASSERT_EQ(worlds->count(), 24);
+  EXPECT_EQ(worlds->item(0)->text(), QStringLiteral("verdandi"));
+  EXPECT_EQ(worlds->item(23)->text(), QStringLiteral("urdr"));
+  EXPECT_EQ(ChartLineNames(*window),
+            (QStringList{"Total", "WorldGroup 1", "WorldGroup 2", "WorldGroup 3", "WorldGroup 4",
+                         "WorldGroup PVP"}));
+  worlds->item(1)->setCheckState(Qt::Checked);   // magni
+  worlds->item(11)->setCheckState(Qt::Checked);  // thor
+  QApplication::processEvents();
+  EXPECT_EQ(ChartLineNames(*window),
+            (QStringList{"Total", "WorldGroup 1", "WorldGroup 2", "WorldGroup 3", "WorldGroup 4",
+                         "WorldGroup PVP", "magni", "thor"}));
+  const qreal old = Ms(kOld), dayAgo = Ms(kDayAgo), recent = Ms(kRecent);
+  const std::map<QString, QList<QPointF>> expected{
+      {"Total", {{old, 140}, {dayAgo, 245}, {recent, 1105}}},
+      // The unknown world counts in group 1, as in the report's free row.
+      {"WorldGroup 1", {{old, 100}, {dayAgo, 215}, {recent, 130}}},
+      {"WorldGroup 2", {{old, 0}, {dayAgo, 0}, {recent, 5}}},
+      {"WorldGroup 3", {{old, 0}, {dayAgo, 0}, {recent, 950}}},
+      {"WorldGroup 4", {{old, 0}, {dayAgo, 0}, {recent, 20}}},
+      {"WorldGroup PVP", {{old, 40}, {dayAgo, 30}}},
+      {"magni", {{dayAgo, 80}}},
+      {"thor", {{recent, 950}}},
+  };
+  EXPECT_EQ(ChartLines(*window), expected);
+  worlds->item(1)->setCheckState(Qt::Unchecked);
+  QApplication::processEvents();
+  EXPECT_EQ(ChartLineNames(*window).last(), QStringLiteral("thor"));
+  EXPECT_EQ(ChartLineNames(*window).size(), 7);
+}
+
+TEST_F(HistoryWindowTest, TableListsRepliesNewestFirst) {
+  const auto window = Open(path_);
+  ChooseRange(*window, QStringLiteral("All"));
+  const std::vector<QStringList> expected{
+      {"Time", "Total", "WorldGroup 1", "WorldGroup 2", "WorldGroup 3", "WorldGroup 4",
+       "WorldGroup PVP"},
+      {"2024/05/08 11:30:00", "1105", "130", "5", "950", "20", ""},
+      {"2024/05/07 10:00:00", "245", "215", "0", "0", "0", "30"},
+      {"2024/04/21 01:00:00", "140", "100", "0", "0", "0", "40"},
+  };
+  EXPECT_EQ(TableTexts(*window), expected);
+  EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
+}
+
+TEST_F(HistoryWindowTest, RangesCountBackFromTheClock) {
+  const auto window = Open(path_);
+  struct Case {
+    QString choice;
+    QDate from, to;
+    std::vector<QString> times;  // the table's time column, newest first
+    QString message;
+  };
+  const Case cases[] = {
+      {"Last day", {}, {}, {"2024/05/08 11:30:00"}, "1 reply"},
+      {"Last week", {}, {}, {"2024/05/08 11:30:00", "2024/05/07 10:00:00"}, "2 replies"},
+      {"Last month",
+       {},
+       {},
+       {"2024/05/08 11:30:00", "2024/05/07 10:00:00", "2024/04/21 01:00:00"},
+       "3 replies"},
+      // Local dates, both inclusive: 2024-04-21 in Japan began at 2024-04-20 15:00 UTC.
+      {"Dates", QDate(2024, 4, 21), QDate(2024, 4, 21), {"2024/04/21 01:00:00"}, "1 reply"},
+      {"Dates",
+       QDate(2024, 4, 21),
+       QDate(2024, 5, 7),
+       {"2024/05/07 10:00:00", "2024/04/21 01:00:00"},
+       "2 replies"},
+      {"Dates", QDate(2024, 4, 22), QDate(2024, 5, 6), {}, "No replies in this range"},
+  };
+  for (const Case& c : cases) {
+    ChooseRange(*window, c.choice);
+    const bool dates = c.choice == QStringLiteral("Dates");
+    EXPECT_EQ(Child<QDateEdit>(*window, "fromDate")->isEnabled(), dates);
+    EXPECT_EQ(Child<QDateEdit>(*window, "toDate")->isEnabled(), dates);
+    if (dates) {
+      Child<QDateEdit>(*window, "fromDate")->setDate(c.from);
+      Child<QDateEdit>(*window, "toDate")->setDate(c.to);
+    }
+    std::vector<QString> times;
+    const std::vector<QStringList> rows = TableTexts(*window);
+    for (std::size_t row = 1; row < rows.size(); ++row) times.push_back(rows[row].first());
+    EXPECT_EQ(times, c.times) << c.choice.toStdString() << ' ' << c.from.toString().toStdString();
+    EXPECT_EQ(Message(*window), c.message) << c.choice.toStdString();
+  }
+}
+
+// The report of the reply with verdandi 120, Magni 80, urdr 30 and newone 15, from count fields
+// filled by hand as the main window would show that reply.
+QStringList DayAgoReport(ReportOptions options) {
+  MemoryFieldSet fields;
+  fields.SetText(u"edtVerdandiQty", QStringLiteral("120"));
+  fields.SetText(u"edtMagniQty", QStringLiteral("80"));
+  fields.SetText(u"edtUrdrQty", QStringLiteral("30"));
+  fields.SetText(u"edtTempServerName", QStringLiteral("newone"));
+  fields.SetText(u"edtTempServerQty", QStringLiteral("15"));
+  const Totals totals = CalcTotals(fields);
+  EXPECT_EQ(totals.grand, 245);
+  EXPECT_EQ(totals.group[0], 215);
+  const QDateTime login(QDate(2024, 5, 7), QTime(10, 0), Qt::OffsetFromUTC, kJapanOffset);
+  return BuildResultString(fields, totals, login, options);
+}
+
+TEST_F(HistoryWindowTest, ChosenReplyShowsItsReportAndCopiesIt) {
+  const auto window = Open(path_);
+  auto* report = Child<QPlainTextEdit>(*window, "report");
+  auto* copy = Child<QPushButton>(*window, "copyButton");
+  EXPECT_TRUE(report->isReadOnly());
+  EXPECT_TRUE(report->toPlainText().isEmpty());
+  EXPECT_FALSE(copy->isEnabled());
+  for (const ReportOptions options : {ReportOptions{true, false}, ReportOptions{false, true}}) {
+    options_ = options;
+    ChooseRow(*window, 0);
+    ChooseRow(*window, 1);  // the reply of a day ago, below the newest
+    const QStringList expected = DayAgoReport(options);
+    EXPECT_EQ(window->ReportLines(), expected);
+    EXPECT_EQ(report->toPlainText(), expected.join(u'\n'));
+    ASSERT_TRUE(copy->isEnabled());
+    QApplication::clipboard()->clear();
+    QTest::mouseClick(copy, Qt::LeftButton);
+    EXPECT_EQ(QApplication::clipboard()->text(), JoinReportLines(expected));
+  }
+}
+
+TEST_F(HistoryWindowTest, RefreshReadsOnlyWhenShownAndKeepsTheChosenReply) {
+  TfrmDVhistory window(path_, [this] { return options_; });
+  window.SetClock([] { return kNow.toLocalTime(); });
+  window.Refresh();
+  EXPECT_EQ(TableTexts(window).size(), 1u);  // hidden: nothing read yet
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  EXPECT_EQ(TableTexts(window).size(), 3u);
+  ChooseRow(window, 1);
+  Record({Reply(Utc(5, 8, 2, 45), {{"verdandi", 140}})});
+  window.Refresh();
+  const std::vector<QStringList> rows = TableTexts(window);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].mid(0, 2), (QStringList{"2024/05/08 11:45:00", "140"}));
+  // The chosen reply stays chosen one row lower, its report shown.
+  EXPECT_EQ(Child<QTableView>(window, "replyTable")->currentIndex().row(), 2);
+  EXPECT_EQ(window.ReportLines(), DayAgoReport(options_));
+}
+
+QString CsvRow(const QString& time, const std::map<int, QString>& worldColumns,
+               const QStringList& totals) {
+  QStringList cells(26, QString());  // time, 24 worlds, other
+  cells[0] = time;
+  for (const auto& [column, text] : worldColumns) cells[column] = text;
+  return (cells + totals).join(u',') + QStringLiteral("\r\n");
+}
+
+TEST_F(HistoryWindowTest, ExportsTheRangeAsCsv) {
+  const auto window = Open(path_);
+  const QString target = folder_.filePath(QStringLiteral("out.csv"));
+  window->SetExportPathChooser([&] { return target; });
+  QTest::mouseClick(Child<QPushButton>(*window, "exportButton"), Qt::LeftButton);
+  QFile file(target);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  // Last week: the reply of a day ago and the newest. Columns: verdandi 1, magni 2, tyr 6,
+  // thor 12, iris 23, urdr 24, other 25.
+  const QString expected =
+      HistoryCsvHeader() +
+      CsvRow("2024-05-07T10:00:00+09:00", {{1, "120"}, {2, "80"}, {24, "30"}, {25, "15"}},
+             {"215", "0", "0", "0", "0", "0", "0", "0", "80", "245"}) +
+      CsvRow("2024-05-08T11:30:00+09:00", {{1, "130"}, {6, "5"}, {12, "950"}, {23, "20"}},
+             {"130", "5", "950", "20", "20", "0", "950", "5", "0", "1105"});
+  EXPECT_EQ(QString::fromUtf8(file.readAll()), expected);
+}
+
+TEST_F(HistoryWindowTest, ExportFailureNamesTheFileAndLeavesNothing) {
+  const auto window = Open(path_);
+  const QString target = folder_.filePath(QStringLiteral("no-such-folder/out.csv"));
+  window->SetExportPathChooser([&] { return target; });
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->close();
+    }
+  });
+  QTest::mouseClick(Child<QPushButton>(*window, "exportButton"), Qt::LeftButton);
+  EXPECT_TRUE(shown.contains(target)) << shown.toStdString();
+  EXPECT_FALSE(QFile::exists(target));
+}
+
+TEST_F(HistoryWindowTest, UnreadableHistoriesAreNamedInTheMessage) {
+  const QString foreign = folder_.filePath(QStringLiteral("notes.txt"));
+  {
+    QFile file(foreign);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("these are not replies\n");
+  }
+  const QString missing = folder_.filePath(QStringLiteral("missing.sqlite"));
+  for (const QString& path : {missing, foreign}) {
+    const auto window = Open(path);
+    const QString message = Message(*window);
+    EXPECT_TRUE(message.startsWith(path)) << message.toStdString();
+    EXPECT_GT(message.size(), path.size() + 5) << message.toStdString();
+    EXPECT_EQ(TableTexts(*window).size(), 1u);
+    // Pointed at the real history, it reads it.
+    window->SetHistoryPath(path_);
+    EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
+  }
+  EXPECT_FALSE(QFile::exists(missing));
+}
+
+}  // namespace
+}  // namespace dorvex

@@ -1,0 +1,47 @@
+#include "window/history/chart_series.h"
+
+#include <functional>
+
+#include "tally/world_table.h"
+
+namespace dorvex {
+
+namespace {
+
+// The line of `value` over every summary; a kNoCount value leaves no point.
+ChartSeries LineOf(QString name, const std::vector<ReplySummary>& summaries,
+                   const std::function<std::int64_t(const ReplySummary&)>& value) {
+  ChartSeries series{std::move(name), {}};
+  series.points.reserve(summaries.size());
+  for (const ReplySummary& summary : summaries) {
+    const std::int64_t y = value(summary);
+    if (y == kNoCount) continue;
+    series.points.emplace_back(static_cast<qreal>(summary.captureMs), static_cast<qreal>(y));
+  }
+  return series;
+}
+
+}  // namespace
+
+std::vector<ChartSeries> BuildChartSeries(const std::vector<ReplySummary>& summaries,
+                                          const std::vector<std::size_t>& worldIndexes) {
+  std::vector<ChartSeries> lines;
+  lines.push_back(LineOf(QStringLiteral("Total"), summaries,
+                         [](const ReplySummary& s) { return s.totals.grand; }));
+  for (std::size_t group = 0; group < 4; ++group) {
+    lines.push_back(LineOf(QStringLiteral("WorldGroup %1").arg(group + 1), summaries,
+                           [group](const ReplySummary& s) { return s.totals.group[group]; }));
+  }
+  lines.push_back(LineOf(QStringLiteral("WorldGroup PVP"), summaries,
+                         [](const ReplySummary& s) { return std::int64_t{PvpCount(s)}; }));
+  const auto worlds = WorldStringTable();
+  for (const std::size_t index : worldIndexes) {
+    if (index >= kTableWorldCount || index >= worlds.size()) continue;
+    lines.push_back(LineOf(worlds[index].name, summaries, [index](const ReplySummary& s) {
+      return std::int64_t{s.worlds[index]};
+    }));
+  }
+  return lines;
+}
+
+}  // namespace dorvex

@@ -1,0 +1,81 @@
+#pragma once
+// The history window: the replies of a chosen time range as a chart of the report's totals (and
+// of chosen worlds), as a table newest first, the chosen reply's report to copy, and CSV export.
+// It reads the history file only while shown.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+#include "history/history_read.h"
+#include "tally/report.h"
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+
+namespace dorvex {
+class HistoryChartView;
+class HistoryTableModel;
+}  // namespace dorvex
+
+class TfrmDVhistory : public QWidget {
+ public:
+  // `reportOptions` gives the main window's current report options (Expand / Compatible).
+  TfrmDVhistory(QString historyPath, std::function<dorvex::ReportOptions()> reportOptions,
+                QWidget* parent = nullptr);
+  ~TfrmDVhistory() override;
+
+  // Re-reads the history file now when shown, else at the next show.
+  void Refresh();
+  void SetHistoryPath(QString path);
+
+  // The clock the ranges count back from (the system's local time by default).
+  void SetClock(std::function<QDateTime()> clock);
+  // Asks for the CSV file to write; an empty answer cancels (a save dialog by default).
+  void SetExportPathChooser(std::function<QString()> chooser);
+
+  // The capture times of the current range choice.
+  dorvex::HistoryRange CurrentRange() const;
+  // The chosen reply's report lines, empty when no reply is chosen.
+  const QStringList& ReportLines() const { return reportLines_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void OnRangeChoice();
+  void OnReplyChosen();
+  void Reload();
+  void DrawChart();
+  void ShowMessage(const QString& text);
+  void CopyReport();
+  void ExportCsv();
+  QString DefaultExportPath();
+
+  QString historyPath_;
+  std::function<dorvex::ReportOptions()> reportOptions_;
+  std::function<QDateTime()> clock_;
+  std::function<QString()> exportPathChooser_;
+  bool stale_ = true;  // the shown replies may be out of date: read again when shown
+  QStringList reportLines_;
+
+  QComboBox* rangeChoice_ = nullptr;
+  QDateEdit* fromDate_ = nullptr;
+  QDateEdit* toDate_ = nullptr;
+  QPushButton* exportButton_ = nullptr;
+  dorvex::HistoryChartView* chart_ = nullptr;
+  QListWidget* worldList_ = nullptr;
+  dorvex::HistoryTableModel* model_ = nullptr;
+  QTableView* table_ = nullptr;
+  QPlainTextEdit* report_ = nullptr;
+  QPushButton* copyButton_ = nullptr;
+  QLabel* message_ = nullptr;
+};
