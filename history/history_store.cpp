@@ -1,5 +1,6 @@
 #include "history/history_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "history/sqlite_db.h"
@@ -59,12 +60,23 @@ bool HistoryStore::Record(HistoryReply reply) {
 }
 
 bool HistoryStore::Flush() {
+  return WriteQueue(1);
+}
+
+bool HistoryStore::RecordAll(std::vector<HistoryReply> replies) {
+  for (HistoryReply& reply : replies) queue_.push_back(std::move(reply));
+  return WriteQueue(queue_.size());
+}
+
+bool HistoryStore::WriteQueue(std::size_t perTransaction) {
   while (!queue_.empty()) {
-    if (!EnsureOpen() || !Write(queue_.front())) {
+    const auto last =
+        queue_.begin() + static_cast<std::ptrdiff_t>(std::min(perTransaction, queue_.size()));
+    if (!EnsureOpen() || !Write(queue_.begin(), last)) {
       ShowNotSaving();
       return false;
     }
-    queue_.pop_front();
+    queue_.erase(queue_.begin(), last);
   }
   if (!refused_) status_.clear();
   return true;
@@ -194,12 +206,11 @@ bool HistoryStore::Upgrade() {
   return true;
 }
 
-bool HistoryStore::Write(const HistoryReply& reply) {
+bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
+                         std::deque<HistoryReply>::const_iterator last) {
   sqlite3* db = connection_->db.get();
   sqlite3_stmt* insertReply = connection_->insertReply.get();
   sqlite3_stmt* insertRecord = connection_->insertRecord.get();
-  const qint64 utcMs = reply.captureTimeUtc.toMSecsSinceEpoch();
-  const QDateTime local = reply.localTime.toOffsetFromUtc(reply.localTime.offsetFromUtc());
   const auto fail = [&] {
     const int code = sqlite3_errcode(db);
     sqlite3_reset(insertReply);
@@ -209,23 +220,28 @@ bool HistoryStore::Write(const HistoryReply& reply) {
     return false;
   };
   if (Exec(db, "BEGIN IMMEDIATE") != SQLITE_OK) return fail();
-  sqlite3_bind_int64(insertReply, 1, utcMs);
-  BindText(insertReply, 2, local.toString(Qt::ISODate));
-  BindText(insertReply, 3, reply.adapter);
-  BindText(insertReply, 4, reply.serverAddress);
-  sqlite3_bind_int(insertReply, 5, reply.serverPort);
-  if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
-  sqlite3_reset(insertReply);
-  const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);
-  int position = 0;
-  for (const DecodedRecord& record : reply.records) {
-    sqlite3_bind_int64(insertRecord, 1, replyId);
-    sqlite3_bind_int(insertRecord, 2, position++);
-    sqlite3_bind_int64(insertRecord, 3, utcMs);
-    BindText(insertRecord, 4, record.name);
-    sqlite3_bind_int(insertRecord, 5, record.count);
-    if (sqlite3_step(insertRecord) != SQLITE_DONE) return fail();
-    sqlite3_reset(insertRecord);
+  for (auto it = first; it != last; ++it) {
+    const HistoryReply& reply = *it;
+    const qint64 utcMs = reply.captureTimeUtc.toMSecsSinceEpoch();
+    const QDateTime local = reply.localTime.toOffsetFromUtc(reply.localTime.offsetFromUtc());
+    sqlite3_bind_int64(insertReply, 1, utcMs);
+    BindText(insertReply, 2, local.toString(Qt::ISODate));
+    BindText(insertReply, 3, reply.adapter);
+    BindText(insertReply, 4, reply.serverAddress);
+    sqlite3_bind_int(insertReply, 5, reply.serverPort);
+    if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
+    sqlite3_reset(insertReply);
+    const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);
+    int position = 0;
+    for (const DecodedRecord& record : reply.records) {
+      sqlite3_bind_int64(insertRecord, 1, replyId);
+      sqlite3_bind_int(insertRecord, 2, position++);
+      sqlite3_bind_int64(insertRecord, 3, utcMs);
+      BindText(insertRecord, 4, record.name);
+      sqlite3_bind_int(insertRecord, 5, record.count);
+      if (sqlite3_step(insertRecord) != SQLITE_DONE) return fail();
+      sqlite3_reset(insertRecord);
+    }
   }
   if (Exec(db, "COMMIT") != SQLITE_OK) return fail();
   return true;

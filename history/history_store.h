@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "history/history_reply.h"
 #include "history/history_schema.h"
@@ -31,6 +32,9 @@ class HistoryStore {
   bool Record(HistoryReply reply);
   // Writes every queued reply; true when nothing is left queued.
   bool Flush();
+  // Queues `replies` and writes every queued reply in one transaction, all or none: an import's
+  // batch costs one commit instead of one per reply. True when nothing is left queued.
+  bool RecordAll(std::vector<HistoryReply> replies);
 
   const QString& Path() const { return path_; }
   std::size_t Pending() const { return queue_.size(); }
@@ -45,7 +49,11 @@ class HistoryStore {
   bool EnsureOpen();
   bool Open();
   bool Upgrade();
-  bool Write(const HistoryReply& reply);
+  // Writes the queued replies in transactions of up to `perTransaction` replies, oldest first.
+  bool WriteQueue(std::size_t perTransaction);
+  // Writes [first, last) in one transaction.
+  bool Write(std::deque<HistoryReply>::const_iterator first,
+             std::deque<HistoryReply>::const_iterator last);
   void Fail(const QString& reason);  // a write failure: closes the connection, keeps the queue
   void Refuse(const QString& reason);
   void ShowNotSaving();

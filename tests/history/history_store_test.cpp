@@ -218,6 +218,25 @@ TEST_F(HistoryStoreTest, LockedFileQueuesAndRetries) {
   EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2}));
 }
 
+// A batch goes in whole or waits whole: while another program holds the lock, none of it is
+// written; afterwards the queued replies and the new batch are all written.
+TEST_F(HistoryStoreTest, RecordAllWritesTheQueueAsOneBatch) {
+  HistoryStore store(path_, {50});
+  EXPECT_TRUE(store.RecordAll({MakeReply(1), MakeReply(2)}));
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(QFile::encodeName(path_).constData(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_FALSE(store.RecordAll({MakeReply(3), MakeReply(4)}));
+  EXPECT_EQ(store.Pending(), 2u);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2}));
+  sqlite3_close(other);
+  EXPECT_TRUE(store.RecordAll({MakeReply(5)}));
+  EXPECT_EQ(store.Pending(), 0u);
+  EXPECT_EQ(store.StatusText(), QString());
+  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2, 3, 4, 5}));
+}
+
 TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
   { HistoryStore store(path_); }
   pid_t children[2];
