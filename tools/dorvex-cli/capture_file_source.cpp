@@ -44,6 +44,11 @@ QDateTime CaptureFileSource::FrameTime() {
       qint64{frameTime_.tv_sec} * 1000 + frameTime_.tv_usec / 1000, Qt::OffsetFromUTC, utcOffset_);
 }
 
+QDateTime CaptureFileSource::FrameTimeUtc() const {
+  return QDateTime::fromMSecsSinceEpoch(
+      qint64{frameTime_.tv_sec} * 1000 + qint64{frameTime_.tv_usec} / 1000, Qt::UTC);
+}
+
 void CaptureFileSource::Prime() {
   if (primed_) return;
   primed_ = true;
@@ -100,7 +105,10 @@ bool CaptureFileSource::Deliver(const PayloadSink& sink, SourceError& error) {
   for (; readResult_ >= 0; ReadNext()) {
     if (readResult_ == 0) continue;
     const std::optional<TCPSegment> segment = DecodeTCPSegment(linkType_, data_, header_->caplen);
-    if (segment) sink(segment->TCPData, segment->TCPDataLength);
+    if (!segment) continue;
+    const SegmentSource source = SourceOf(*segment);
+    sink(segment->TCPData, segment->TCPDataLength,
+         PayloadOrigin{FrameTimeUtc(), source.address, source.port, {}});
   }
   if (readResult_ == PCAP_ERROR) {
     error.message = QStringLiteral("%1: cannot read: %2")

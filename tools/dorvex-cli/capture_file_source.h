@@ -31,7 +31,8 @@ class CaptureFileSource : public PayloadSource {
   void Prime();
   bool Open();
   int ReadNext();
-  QDateTime FrameTime();  // local wall-clock time of frameTime_
+  QDateTime FrameTime();           // local wall-clock time of frameTime_
+  QDateTime FrameTimeUtc() const;  // frameTime_ in UTC, to the millisecond
 
   const QString path_;
   const QString filter_;

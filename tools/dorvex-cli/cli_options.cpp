@@ -3,6 +3,7 @@
 #include <array>
 
 #include "tools/dorvex-cli/capture_options.h"
+#include "tools/dorvex-cli/history_options.h"
 
 namespace dorvex::cli {
 
@@ -51,7 +52,7 @@ bool ApplyVersion(CliOptions& options, const QString&, UsageError&) {
 }
 
 // Options of further payload sources are added to this table.
-constexpr std::array<OptionEntry, 11> kOptions{{
+constexpr std::array<OptionEntry, 15> kOptions{{
     {"--no-expand", false, ApplyNoExpand},
     {"--compatible", false, ApplyCompatible},
     {"--help", false, ApplyHelp},
@@ -63,6 +64,10 @@ constexpr std::array<OptionEntry, 11> kOptions{{
     {"--seconds", true, ApplySeconds},
     {"--replies", true, ApplyReplies},
     {"--list-interfaces", false, ApplyListInterfaces},
+    {"--history", true, ApplyHistory},
+    {"--export-csv", true, ApplyExportCsv},
+    {"--since", true, ApplySince},
+    {"--until", true, ApplyUntil},
 }};
 
 const OptionEntry* FindOption(QStringView name) {
@@ -110,6 +115,9 @@ std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageErr
     }
     if (!entry->apply(options, value, error)) return std::nullopt;
   }
+  if (!options.help && !options.version && !CheckHistoryOptions(options, error)) {
+    return std::nullopt;
+  }
   return options;
 }
 
@@ -117,6 +125,7 @@ QString UsageText() {
   return QStringLiteral(
       "Usage: dorvex-cli [options] PAYLOAD...\n"
       "       dorvex-cli [options] --read FILE | --interface NAME | --list-interfaces\n"
+      "       dorvex-cli --export-csv OUT --history FILE [--since DATE] [--until DATE]\n"
       "Feeds each PAYLOAD file, in order, to the world list reader as one TCP payload and writes\n"
       "the report as the window would show it after them (CR LF line ends).\n"
       "\n"
@@ -137,7 +146,20 @@ QString UsageText() {
       "  --list-interfaces   list the capture adapters: index, name, description, and\n"
       "                      '(default route)' on the adapter of the default route\n"
       "\n"
-      "Exit status: 0 on success, 1 when a payload cannot be read, 2 for usage errors.\n");
+      "Count history (an SQLite file):\n"
+      "  --history FILE      with --read or --interface: also record every world list reply\n"
+      "                      in FILE (created when missing; replies are added to what it holds)\n"
+      "                      with its capture time, login time, adapter and server\n"
+      "  --export-csv OUT    with --history FILE alone: write FILE's replies as CSV to OUT\n"
+      "                      ('-': standard output), one row per reply, oldest first\n"
+      "  --since DATE        export only replies captured at DATE or later\n"
+      "  --until DATE        export only replies captured before DATE; a date alone includes\n"
+      "                      that whole day\n"
+      "  DATE is YYYY-MM-DD (local midnight) or YYYY-MM-DDThh:mm[:ss] (local time), optionally\n"
+      "  followed by Z or an offset such as +09:00.\n"
+      "\n"
+      "Exit status: 0 on success, 1 when a payload cannot be read or the history cannot be\n"
+      "written or read, 2 for usage errors.\n");
 }
 
 }  // namespace dorvex::cli

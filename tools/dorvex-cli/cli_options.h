@@ -7,6 +7,7 @@
 
 #include "tally/report.h"
 #include "tools/dorvex-cli/capture_options.h"
+#include "tools/dorvex-cli/history_options.h"
 
 namespace dorvex::cli {
 
@@ -19,6 +20,7 @@ struct CliOptions {
   bool version = false;
   QStringList payloadFiles;  // operands: one TCP payload per file, in order
   CaptureOptions capture;    // --read, --interface and their options
+  HistoryOptions history;    // --history, --export-csv and its range
 };
 
 // A usage error: the message names the option or operand and says what is wrong.

@@ -102,12 +102,16 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
   snoop.SetFilter(filter);
   snoop.SetAdapterName(adapter);
   int replies = 0;
-  QObject::connect(&snoop, &TSnoopTCPData::TCPPayloadCaptured, [&](const QByteArray& payload) {
-    const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData());
-    if (sink(data, payload.size()) && options_.replies && ++replies >= *options_.replies) {
-      QCoreApplication::quit();
-    }
-  });
+  QObject::connect(&snoop, &TSnoopTCPData::TCPPayloadCaptured,
+                   [&](const QByteArray& payload, const QDateTime& captureTime,
+                       quint32 sourceAddress, quint16 sourcePort) {
+                     const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData());
+                     const PayloadOrigin origin{captureTime, sourceAddress, sourcePort, adapter};
+                     if (sink(data, payload.size(), origin) && options_.replies &&
+                         ++replies >= *options_.replies) {
+                       QCoreApplication::quit();
+                     }
+                   });
   std::optional<QString> endReason;  // set when the capture ends by itself
   QObject::connect(&snoop, &TCustomSnoop::CaptureEnded, [&endReason](const QString& reason) {
     endReason = reason;

@@ -27,7 +27,7 @@ bool PayloadFileSource::Deliver(const PayloadSink& sink, SourceError& error) {
           QStringLiteral("%1: empty payload file (a TCP payload has at least one byte)").arg(path);
       return false;
     }
-    sink(reinterpret_cast<const std::uint8_t*>(payload.constData()), payload.size());
+    sink(reinterpret_cast<const std::uint8_t*>(payload.constData()), payload.size(), {});
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Where dorvex-cli's TCP payloads come from.
 
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -9,9 +10,19 @@
 
 namespace dorvex::cli {
 
-// Receives one TCP payload; the bytes are valid for the duration of the call only. True when the
-// payload was a world list reply.
-using PayloadSink = std::function<bool(const std::uint8_t* data, std::int64_t length)>;
+// Where a payload was captured: its frame's capture time, the segment's source (for a server's
+// reply, the server) and the adapter. A payload file has no frame: a null time and no source.
+struct PayloadOrigin {
+  QDateTime captureTimeUtc;
+  std::uint32_t address = 0;  // IPv4, host byte order
+  std::uint16_t port = 0;
+  QString adapter;  // empty but for a live capture
+};
+
+// Receives one TCP payload and its origin; the bytes are valid for the duration of the call only.
+// True when the payload was a world list reply.
+using PayloadSink =
+    std::function<bool(const std::uint8_t* data, std::int64_t length, const PayloadOrigin& origin)>;
 
 // The failure of a source: `message` names the file or adapter and the reason.
 struct SourceError {

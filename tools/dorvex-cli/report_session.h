@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QStringList>
 #include <cstdint>
+#include <vector>
 
 #include "tally/count_store.h"
 #include "tally/login_time.h"
@@ -25,6 +26,11 @@ class ReportSession {
   // The report rendered at the last reply; the report of the empty count fields when no reply
   // has come.
   QStringList Report() const;
+
+  // The login time that the report shows for the last reply (null before the first reply), and
+  // that reply's records in reply order.
+  const QDateTime& LastReplyLoginTime() const { return lastReplyLoginTime_; }
+  std::vector<DecodedRecord> LastReplyRecords() const { return reader_.LastReplyRecords(); }
 
  private:
   void UpdateAll();
