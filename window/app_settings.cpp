@@ -11,6 +11,9 @@ const QString kExpand = QStringLiteral("Expand");
 const QString kCompatible = QStringLiteral("Compatible");
 const QString kOpenCount = QStringLiteral("OpenCount");
 const QString kSaveFormSize = QStringLiteral("SaveFormSize");
+const QString kHistory = QStringLiteral("History");
+const QString kHistoryFile = QStringLiteral("File");
+const QString kHistoryEnabled = QStringLiteral("Enabled");
 }  // namespace
 
 AppSettings ReadAppSettings(const TIniFile& ini) {
@@ -21,6 +24,8 @@ AppSettings ReadAppSettings(const TIniFile& ini) {
   settings.compatible = ini.ReadBool(kConfig, kCompatible, defaults.compatible);
   settings.openCount = ini.ReadInteger(kFunction, kOpenCount, defaults.openCount);
   settings.saveFormSize = ini.ReadBool(kFunction, kSaveFormSize, defaults.saveFormSize);
+  settings.historyFile = ini.ReadString(kHistory, kHistoryFile, defaults.historyFile);
+  settings.historyEnabled = ini.ReadBool(kHistory, kHistoryEnabled, defaults.historyEnabled);
   return settings;
 }
 
@@ -29,6 +34,8 @@ void WriteAppSettings(TIniFile& ini, const AppSettings& settings) {
   ini.WriteBool(kConfig, kExpand, settings.expand);
   ini.WriteBool(kConfig, kCompatible, settings.compatible);
   ini.WriteInteger(kSnoop, kAdapterIndex, settings.adapterIndex);
+  ini.WriteString(kHistory, kHistoryFile, settings.historyFile);
+  ini.WriteBool(kHistory, kHistoryEnabled, settings.historyEnabled);
 }
 
 std::int32_t NextOpenCount(std::int32_t openCount) {

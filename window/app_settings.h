@@ -2,6 +2,7 @@
 // The window's application settings in the settings file: what is read at start and written back
 // at close.
 
+#include <QString>
 #include <cstdint>
 
 #include "settings/ini_file.h"
@@ -14,14 +15,16 @@ struct AppSettings {
   bool compatible = false;         // "Config" / "Compatible"
   std::int32_t openCount = 1;      // "Function" / "OpenCount": the ordinal of this run
   bool saveFormSize = true;        // "Function" / "SaveFormSize": restore and store the placement
+  QString historyFile;         // "History" / "File": empty for dorvex.sqlite beside the settings
+  bool historyEnabled = true;  // "History" / "Enabled": record every captured reply
 };
 
-// Reads the five keys in their order; a missing or unreadable value gives its default.
+// Reads the seven keys in their order; a missing or unreadable value gives its default.
 AppSettings ReadAppSettings(const TIniFile& ini);
 
 // Writes, in this order, "OpenCount" (the run's ordinal + 1), "Expand", "Compatible" and
-// "AdapterIndex". "SaveFormSize" is never written. A refused write throws EIniFileException and
-// the keys after it are not written.
+// "AdapterIndex", then "File" and "Enabled" of "History". "SaveFormSize" is never written. A
+// refused write throws EIniFileException and the keys after it are not written.
 void WriteAppSettings(TIniFile& ini, const AppSettings& settings);
 
 // The ordinal of the next run. Wraps like a 32-bit register instead of overflowing.

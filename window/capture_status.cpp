@@ -31,6 +31,11 @@ QString CaptureStatusText(const CaptureState& state,
   return QStringLiteral("Not capturing: %1").arg(reason);
 }
 
+QString StatusLineText(const QString& captureStatus, const QString& historyStatus) {
+  if (historyStatus.isEmpty()) return captureStatus;
+  return historyStatus + QStringLiteral(" | ") + captureStatus;
+}
+
 QString AdapterLabel(const QString& name, const QString& description, bool carriesDefaultRoute) {
   const QString label = description.isEmpty() ? name : description;
   return carriesDefaultRoute ? label + QStringLiteral(" (default route)") : label;

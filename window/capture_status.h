@@ -1,6 +1,6 @@
 #pragma once
-// The one-line capture status under the window's layout: what is being captured, or why nothing
-// is.
+// The one-line status under the window's layout: what is being captured, or why nothing is, and
+// whether the count history is being saved.
 
 #include <QString>
 #include <optional>
@@ -23,6 +23,10 @@ inline constexpr char kCaptureRightsHint[] = R"(see "Capture rights" in the READ
 // game uses" naming the adapter of the default route when there is one.
 QString CaptureStatusText(const CaptureState& state,
                           const std::optional<QString>& defaultRouteAdapter = std::nullopt);
+
+// The status line: a history problem (`historyStatus`, empty when the history is saved) comes
+// first, since it is what the user must act on, then the capture status.
+QString StatusLineText(const QString& captureStatus, const QString& historyStatus);
 
 // The adapter list's text for one adapter: its description, or its name when it has none; the
 // adapter of the default route is marked " (default route)".

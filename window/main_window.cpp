@@ -5,10 +5,13 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QShortcut>
 
 #include "capture/capture_filter.h"
 #include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
+#include "history/history_path.h"
+#include "history/history_store.h"
 #include "settings/ini_file.h"
 #include "settings/ini_path.h"
 #include "tally/report.h"
@@ -20,6 +23,7 @@
 #include "window/elided_combo.h"
 #include "window/form_placement.h"
 #include "window/form_scaling.h"
+#include "window/history/history_window.h"
 #include "window/widget_fields.h"
 #include "window/window_font.h"
 #include "window/window_placement.h"
@@ -33,6 +37,7 @@ const QString kTitle = QStringLiteral("Dorvex");
 // The settings section of the window's placement: stored in users' files, so never derived from
 // a C++ name.
 const QString kPlacementSection = QStringLiteral("TfrmDVmain");
+const QString kHistoryPlacementSection = QStringLiteral("TfrmDVhistory");
 constexpr int kFormFontPixels = 12;
 constexpr int kUnitFontPixels = 11;
 }  // namespace
@@ -55,13 +60,15 @@ TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
 
   fields_ = std::make_unique<WidgetFieldSet>(*this);
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
-  for (QPushButton* button : {ui->btnClear, ui->btnCopyToClicpbord, ui->btnExit}) {
+  for (QPushButton* button : {ui->btnClear, ui->btnCopyToClicpbord, ui->btnExit, ui->btnHistory}) {
     connect(button, &QPushButton::clicked, this, [this, button] { ButtonCommonClick(button); });
   }
   for (QCheckBox* box : {ui->chkExpand, ui->chkCompatible}) {
     connect(box, &QCheckBox::toggled, this, [this, box] { CheckCommonClick(box); });
   }
   connect(ui->cboAdapter, &QComboBox::activated, this, [this] { cboAdapterChange(); });
+  auto* historyShortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), this);
+  connect(historyShortcut, &QShortcut::activated, this, [this] { ShowHistoryWindow(); });
 
   FormCreate();
 }
@@ -108,15 +115,24 @@ void TfrmDVmain::FormCreate() {
   SnoopTCPData->SetFilter(QString::fromLatin1(kGameTrafficFilter));
   SnoopTCPData->setObjectName(QStringLiteral("SnoopTCPData"));
   connect(SnoopTCPData.get(), &TSnoopTCPData::TCPPayloadCaptured, this,
-          [this](const QByteArray& payload) { SnoopTCPDataCaptureTCPData(payload); });
+          [this](const QByteArray& payload, const QDateTime& captureTime, quint32 sourceAddress,
+                 quint16 sourcePort) {
+            payloadOrigin_ = {captureTime, sourceAddress, sourcePort};
+            SnoopTCPDataCaptureTCPData(payload);
+          });
   connect(SnoopTCPData.get(), &TCustomSnoop::CaptureEnded, this, [this] { ShowCaptureStatus(); });
   countStore_ = std::make_unique<CountStore>();
-  reader_ = std::make_unique<WorldListReader>(*countStore_, loginTime_, [this] { UpdateAll(); });
+  reader_ = std::make_unique<WorldListReader>(*countStore_, loginTime_, [this] {
+    UpdateAll();
+    RecordReply();
+  });
 }
 
 void TfrmDVmain::FormDestroy() {
   // Packets still handed over while the component closes must not reach a half-destroyed window.
   SnoopTCPData->disconnect(this);
+  historyWindow_.reset();
+  history_.reset();
   reader_.reset();
   countStore_.reset();
   SnoopTCPData.reset();
@@ -133,6 +149,7 @@ void TfrmDVmain::FormShow() {
 
 void TfrmDVmain::FormClose() {
   if (SnoopTCPData->Active()) SnoopTCPData->Close();
+  FlushHistoryAtClose();
   ShowCaptureStatus();
   try {
     SaveSettings();
@@ -141,6 +158,8 @@ void TfrmDVmain::FormClose() {
     // the user from quitting.
     ShowError(error.Message() + QLatin1Char('.'));
   }
+  // The history window goes with the main window: left open, it would keep the program running.
+  if (historyWindow_) historyWindow_->close();
 }
 
 void TfrmDVmain::cboAdapterChange() {
@@ -155,6 +174,8 @@ void TfrmDVmain::ButtonCommonClick(QObject* Sender) {
     CopyResult();
   } else if (Sender == ui->btnExit) {
     close();
+  } else if (Sender == ui->btnHistory) {
+    ShowHistoryWindow();
   }
 }
 
@@ -228,7 +249,10 @@ void TfrmDVmain::LoadSettings() {
   ui->chkCompatible->setChecked(settings.compatible);
   openCount_ = settings.openCount;
   saveFormSize_ = settings.saveFormSize;
+  historyFileSetting_ = settings.historyFile;
+  historyEnabled_ = settings.historyEnabled;
   if (saveFormSize_) LoadFormPlacement(*this, kPlacementSection);
+  OpenHistoryStore();
 }
 
 void TfrmDVmain::SaveSettings() {
@@ -239,9 +263,14 @@ void TfrmDVmain::SaveSettings() {
     settings.expand = ui->chkExpand->isChecked();
     settings.compatible = ui->chkCompatible->isChecked();
     settings.adapterIndex = ui->cboAdapter->currentIndex();
+    settings.historyFile = historyFileSetting_;
+    settings.historyEnabled = historyEnabled_;
     WriteAppSettings(ini, settings);
   }
-  if (saveFormSize_) SaveFormPlacement(*this, kPlacementSection);
+  if (saveFormSize_) {
+    SaveFormPlacement(*this, kPlacementSection);
+    if (historyWindow_) SaveFormPlacement(*historyWindow_, kHistoryPlacementSection);
+  }
 }
 
 void TfrmDVmain::FillAdapterList() {
@@ -264,8 +293,10 @@ void TfrmDVmain::ShowCaptureStatus() {
   state.filter = SnoopTCPData->Filter();
   state.lastError = SnoopTCPData->LastError();
   // With no adapter chosen, the status line names the adapter of the default route.
-  const QString text = CaptureStatusText(
-      state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt);
+  const QString text = StatusLineText(
+      CaptureStatusText(
+          state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt),
+      history_ ? history_->StatusText() : QString());
 
   QLabel* status = ui->lblStatus;
   status->setToolTip(text);
@@ -279,4 +310,60 @@ void TfrmDVmain::ShowPlainMessage(const QString& text) {
 
 void TfrmDVmain::ShowError(const QString& text) {
   QMessageBox::critical(this, kTitle, text);
+}
+
+// ---- Count history --------------------------------------------------------------------------
+
+void TfrmDVmain::OpenHistoryStore() {
+  if (!historyEnabled_) return;
+  history_ = std::make_unique<HistoryStore>(HistoryFilePath(GetIniFileName(), historyFileSetting_));
+}
+
+// Keeps the reply just read; a reply that cannot be written waits in the store and the status
+// line says why.
+void TfrmDVmain::RecordReply() {
+  if (!history_ || history_->Refused()) return;  // a file that is not ours is never written
+  HistoryReply reply;
+  reply.captureTimeUtc = payloadOrigin_.captureTimeUtc;
+  reply.localTime = loginTime_.Value();
+  reply.adapter = SnoopTCPData->AdapterName();
+  reply.serverAddress = IPv4Text(payloadOrigin_.address);
+  reply.serverPort = payloadOrigin_.port;
+  reply.records = reader_->LastReplyRecords();
+  const bool saved = history_->Record(std::move(reply));
+  ShowCaptureStatus();
+  if (saved && historyWindow_) historyWindow_->Refresh();
+}
+
+// Replies that still cannot be written are lost when the program ends: the user may free the
+// disk or the file and retry, or close without them.
+void TfrmDVmain::FlushHistoryAtClose() {
+  if (!history_ || history_->Refused()) return;
+  while (!history_->Flush()) {
+    const QString text = QStringLiteral("%1.\n\nRetry, or close and lose the replies that wait?")
+                             .arg(history_->StatusText());
+    const auto answer = QMessageBox::warning(
+        this, kTitle, text, QMessageBox::Retry | QMessageBox::Discard, QMessageBox::Retry);
+    if (answer != QMessageBox::Retry) break;
+  }
+}
+
+void TfrmDVmain::ShowHistoryWindow() {
+  const QString path = HistoryFilePath(GetIniFileName(), historyFileSetting_);
+  if (!historyWindow_) {
+    historyWindow_ = std::make_unique<TfrmDVhistory>(path, [this] {
+      return ReportOptions{ui->chkExpand->isChecked(), ui->chkCompatible->isChecked()};
+    });
+    if (saveFormSize_) {
+      try {
+        LoadFormPlacement(*historyWindow_, kHistoryPlacementSection);
+      } catch (const EIniFileException& error) {
+        ShowError(error.Message() + QLatin1Char('.'));
+      }
+    }
+  }
+  historyWindow_->show();
+  historyWindow_->Refresh();
+  historyWindow_->raise();
+  historyWindow_->activateWindow();
 }

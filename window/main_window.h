@@ -5,6 +5,7 @@
 // file together; the work itself lives in those libraries.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,10 @@ namespace Ui {
 class TfrmDVmain;
 }
 
+class TfrmDVhistory;
+
 namespace dorvex {
+class HistoryStore;
 class TSnoopTCPData;
 class WidgetFieldSet;
 class WorldListReader;
@@ -57,6 +61,10 @@ class TfrmDVmain : public QWidget {
   void ShowCaptureStatus();
   void ShowPlainMessage(const QString& text);
   void ShowError(const QString& text);
+  void OpenHistoryStore();
+  void RecordReply();
+  void FlushHistoryAtClose();
+  void ShowHistoryWindow();
 
   std::unique_ptr<Ui::TfrmDVmain> ui;
   std::unique_ptr<dorvex::WidgetFieldSet> fields_;
@@ -65,6 +73,18 @@ class TfrmDVmain : public QWidget {
   std::unique_ptr<dorvex::CountStore> countStore_;
   std::unique_ptr<dorvex::WorldListReader> reader_;
   dorvex::LoginTime loginTime_;
+
+  // Where the payload being read came from: the history keeps it with the reply.
+  struct PayloadOrigin {
+    QDateTime captureTimeUtc;
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+  };
+  PayloadOrigin payloadOrigin_;
+  QString historyFileSetting_;  // [History] File=, kept as read
+  bool historyEnabled_ = true;  // [History] Enabled=
+  std::unique_ptr<dorvex::HistoryStore> history_;
+  std::unique_ptr<TfrmDVhistory> historyWindow_;  // made when first opened
 
   int wantedAdapterIndex_ = -1;
   std::int32_t openCount_ = 1;
