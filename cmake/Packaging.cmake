@@ -85,10 +85,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DORVEX_HOMEPAGE})
-# Libraries from the binaries (dpkg-shlibdeps), plus what Qt loads at run time: the platform
-# plugins for the window, the SQLite driver for the history, setcap for the post-install step.
+# Libraries from the binaries (dpkg-shlibdeps: Qt, Qt Charts, libpcap, SQLite), plus what Qt loads
+# at run time, the platform plugins for the window, and setcap for the post-install step.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libcap2-bin")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcap2-bin")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_pkg_bin}/control/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

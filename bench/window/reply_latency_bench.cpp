@@ -1,7 +1,8 @@
 // Time from a world list reply's arrival on the loopback adapter to its report in the window's
-// memo: a real window capturing on "lo", replies sent over a real TCP connection on port 6900.
+// memo, and to the end of its handling (the report and the reply written to the count history):
+// a real window capturing on "lo", replies sent over a real TCP connection on port 6900.
 //
-//   window_reply_bench [REPLIES]   (default 200; needs root for the capture)
+//   window_reply_bench [REPLIES] [--no-history]   (default 200; needs root for the capture)
 //
 // Exits with 1 when a reply never reaches the memo or a figure is not a positive finite number,
 // with 77 (skipped) without root.
@@ -15,9 +16,12 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <vector>
 
 #include "bench/window/figures.h"
+#include "history/history_read.h"
 #include "settings/ini_path.h"
 #include "tally/world_list_payload.h"
 #include "tally/world_table.h"
@@ -51,6 +55,7 @@ int main(int argc, char** argv) {
     return kSkipped;
   }
   const int replies = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+  const bool history = !(argc > 2 && std::strcmp(argv[2], "--no-history") == 0);
   const int lo = dorvex::test::LoopbackAdapterIndex();
   if (lo < 0) {
     std::fprintf(stderr, "window_reply_bench: no loopback adapter\n");
@@ -61,14 +66,16 @@ int main(int argc, char** argv) {
   dorvex::ScopedExecutablePath executable(folder.filePath(QStringLiteral("dorvex")));
   QFile settings(folder.filePath(QStringLiteral("dorvex.ini")));
   if (!settings.open(QIODevice::WriteOnly) ||
-      settings.write("[Snoop]\nAdapterIndex=" + QByteArray::number(lo) + "\n") < 0) {
+      settings.write("[Snoop]\nAdapterIndex=" + QByteArray::number(lo) +
+                     "\n[History]\nEnabled=" + (history ? "1" : "0") + "\n") < 0) {
     std::fprintf(stderr, "window_reply_bench: cannot write the settings file\n");
     return 1;
   }
   settings.close();
 
   QApplication application(argc, argv);
-  TfrmDVmain window;
+  auto windowOwner = std::make_unique<TfrmDVmain>();
+  TfrmDVmain& window = *windowOwner;
   window.show();
   // Replies come long after the start: let the first paints and the font loading finish.
   QElapsedTimer settle;
@@ -90,6 +97,7 @@ int main(int argc, char** argv) {
   });
 
   std::vector<double> latency;
+  std::vector<double> handled;
   for (int i = 0; i < replies; ++i) {
     const auto marker = static_cast<std::uint16_t>(1000 + i);
     awaited = QStringLiteral("【verdandi】 %1\n").arg(marker);
@@ -106,7 +114,24 @@ int main(int argc, char** argv) {
                    i + 1, qPrintable(shown.join(QLatin1Char('|'))));
       return 1;
     }
+    // The handler that filled the memo has returned: the reply is in the history too.
+    handled.push_back(static_cast<double>(clock.nsecsElapsed() - sentAt) / 1e6);
     latency.push_back(static_cast<double>(shownAt - sentAt) / 1e6);
   }
-  return dorvex::bench::PrintFigures("reply on loopback to report in memo", "ms", latency) ? 0 : 1;
+  const bool shown =
+      dorvex::bench::PrintFigures("reply on loopback to report in memo", "ms", latency);
+  const bool done = dorvex::bench::PrintFigures(
+      history ? "... to reply kept in the history" : "... to handler done (no history)", "ms",
+      handled);
+  windowOwner.reset();  // closes the history file
+  if (!history) return shown && done ? 0 : 1;
+  QString error;
+  const auto kept =
+      dorvex::ReadHistory(folder.filePath(QStringLiteral("dorvex.sqlite")), {}, error);
+  if (!kept || kept->size() != static_cast<std::size_t>(replies)) {
+    std::fprintf(stderr, "window_reply_bench: the history holds %zd of %d replies %s\n",
+                 kept ? static_cast<std::ptrdiff_t>(kept->size()) : -1, replies, qPrintable(error));
+    return 1;
+  }
+  return shown && done ? 0 : 1;
 }
