@@ -6,12 +6,6 @@ namespace dorvex::cli {
 
 namespace {
 
-bool NonEmpty(const char* option, const QString& value, UsageError& error) {
-  if (!value.isEmpty()) return true;
-  error.message = QStringLiteral("option '%1' needs a non-empty value").arg(option);
-  return false;
-}
-
 bool PositiveCount(const char* option, const QString& value, std::optional<int>& out,
                    UsageError& error) {
   bool ok = false;
@@ -36,12 +30,12 @@ bool OneCaptureSource(const CaptureOptions& capture, UsageError& error) {
 
 bool ApplyRead(CliOptions& options, const QString& value, UsageError& error) {
   options.capture.readFile = value;
-  return NonEmpty("--read", value, error) && OneCaptureSource(options.capture, error);
+  return RequireNonEmpty("--read", value, error) && OneCaptureSource(options.capture, error);
 }
 
 bool ApplyInterface(CliOptions& options, const QString& value, UsageError& error) {
   options.capture.interfaceName = value;
-  return NonEmpty("--interface", value, error) && OneCaptureSource(options.capture, error);
+  return RequireNonEmpty("--interface", value, error) && OneCaptureSource(options.capture, error);
 }
 
 bool ApplyFilter(CliOptions& options, const QString& value, UsageError&) {

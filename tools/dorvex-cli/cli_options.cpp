@@ -79,6 +79,12 @@ const OptionEntry* FindOption(QStringView name) {
 
 }  // namespace
 
+bool RequireNonEmpty(const char* option, const QString& value, UsageError& error) {
+  if (!value.isEmpty()) return true;
+  error.message = QStringLiteral("option '%1' needs a non-empty value").arg(option);
+  return false;
+}
+
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageError& error) {
   CliOptions options;
   bool optionsEnded = false;

@@ -28,6 +28,9 @@ struct UsageError {
   QString message;
 };
 
+// For option appliers: false with `error` set when `value` of `option` is empty.
+bool RequireNonEmpty(const char* option, const QString& value, UsageError& error);
+
 // Parses the arguments after the program name. "--" ends the options; "--name=value" and
 // "--name value" are both accepted for options that take a value.
 std::optional<CliOptions> ParseCliOptions(const QStringList& arguments, UsageError& error);

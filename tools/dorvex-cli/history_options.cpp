@@ -8,12 +8,6 @@ namespace dorvex::cli {
 
 namespace {
 
-bool NonEmpty(const char* option, const QString& value, UsageError& error) {
-  if (!value.isEmpty()) return true;
-  error.message = QStringLiteral("option '%1' needs a non-empty value").arg(option);
-  return false;
-}
-
 // A date alone is local midnight of that day, or of the next day with `endOfDay`; a date and
 // time without an offset is local time.
 std::optional<QDateTime> ParseDate(const QString& text, bool endOfDay) {
@@ -59,12 +53,12 @@ bool Fail(UsageError& error, const QString& message) {
 
 bool ApplyHistory(CliOptions& options, const QString& value, UsageError& error) {
   options.history.file = value;
-  return NonEmpty("--history", value, error);
+  return RequireNonEmpty("--history", value, error);
 }
 
 bool ApplyExportCsv(CliOptions& options, const QString& value, UsageError& error) {
   options.history.exportCsv = value;
-  return NonEmpty("--export-csv", value, error);
+  return RequireNonEmpty("--export-csv", value, error);
 }
 
 bool ApplySince(CliOptions& options, const QString& value, UsageError& error) {
