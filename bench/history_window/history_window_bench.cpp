@@ -1,0 +1,135 @@
+// Opening the history window over a large history, range "All": from the window's construction
+// until its chart has been painted once, and re-reading the file in the shown window (Refresh).
+//
+//   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 100000), one a
+//                                           minute; RUNS runs of each (default 5)
+//
+// Exits with 1 when the history cannot be made, a run fails or a figure is not a positive finite
+// number. Runs on the current Qt platform (offscreen for the figures and the smoke test).
+
+#include <QApplication>
+#include <QChartView>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/history_window/generated_history.h"
+#include "bench/window/figures.h"
+#include "window/history/history_window.h"
+#include "window/history/reply_summary.h"
+
+namespace {
+
+// Notes the first paint of the widget it watches.
+class FirstPaint : public QObject {
+ public:
+  bool painted = false;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) painted = true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+bool WaitFor(const bool& flag) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!flag && waited.elapsed() < 30'000) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return flag;
+}
+
+struct RunTimes {
+  double readMs = 0;       // ForEachHistoryReply alone
+  double summarizeMs = 0;  // ReadReplySummaries: the reading and the window's summaries
+  double openMs = 0;
+  double refreshMs = 0;
+};
+
+double Elapsed(const QElapsedTimer& timer) {
+  return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+// The parts of the window's reading on their own; false when reading fails.
+bool MeasureReading(const QString& path, RunTimes& times) {
+  QString error;
+  QElapsedTimer timer;
+  timer.start();
+  std::size_t seen = 0;
+  if (!dorvex::ForEachHistoryReply(
+          path, {}, [&](const dorvex::HistoryReply&) { ++seen; }, error)) {
+    return false;
+  }
+  times.readMs = Elapsed(timer);
+  timer.restart();
+  const auto summaries = dorvex::ReadReplySummaries(path, {}, error);
+  times.summarizeMs = Elapsed(timer);
+  return summaries && summaries->size() == seen;
+}
+
+// One window over `path`: opened and painted, then refreshed. Zero times when a step failed.
+RunTimes MeasureRun(const QString& path, const QString& expectedMessage) {
+  QElapsedTimer timer;
+  timer.start();
+  TfrmDVhistory window(path, [] { return dorvex::ReportOptions{}; });
+  auto* choice = window.findChild<QComboBox*>(QStringLiteral("rangeChoice"));
+  auto* chart = window.findChild<QChartView*>(QStringLiteral("chart"));
+  if (!choice || !chart) return {};
+  choice->setCurrentIndex(choice->findText(QStringLiteral("All")));
+  FirstPaint paint;
+  chart->viewport()->installEventFilter(&paint);
+  window.show();
+  if (!WaitFor(paint.painted)) return {};
+  RunTimes times;
+  times.openMs = Elapsed(timer);
+  timer.restart();
+  window.Refresh();
+  times.refreshMs = Elapsed(timer);
+  if (!MeasureReading(path, times)) return {};
+  const QString message = window.findChild<QLabel*>(QStringLiteral("message"))->text();
+  if (message != expectedMessage) {
+    std::printf("the window says \"%s\", not \"%s\"\n", qPrintable(message),
+                qPrintable(expectedMessage));
+    return {};
+  }
+  return times;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  const int replies = argc > 1 ? std::atoi(argv[1]) : 100'000;
+  const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("history.sqlite"));
+  QString error;
+  QElapsedTimer made;
+  made.start();
+  const QDateTime first(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
+  if (replies < 1 || !dorvex::bench::WriteGeneratedHistory(path, replies, first, 60, error)) {
+    std::printf("cannot make a history of %d replies: %s\n", replies, qPrintable(error));
+    return 1;
+  }
+  std::printf("history of %d replies made in %.0f ms\n", replies,
+              static_cast<double>(made.elapsed()));
+  const QString expected =
+      replies == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(replies);
+  std::vector<RunTimes> measured;
+  for (int run = 0; run < runs; ++run) measured.push_back(MeasureRun(path, expected));
+  const auto figures = [&](const char* what, double RunTimes::*part) {
+    std::vector<double> values;
+    for (const RunTimes& times : measured) values.push_back(times.*part);
+    const QByteArray label = QByteArray(what) + ", " + QByteArray::number(replies) + " replies";
+    return dorvex::bench::PrintFigures(label.constData(), "ms", values);
+  };
+  const bool ok = figures("open + paint (All)", &RunTimes::openMs) &&
+                  figures("refresh shown", &RunTimes::refreshMs) &&
+                  figures("read replies only", &RunTimes::readMs) &&
+                  figures("read + summaries", &RunTimes::summarizeMs);
+  return ok ? 0 : 1;
+}
