@@ -2,7 +2,7 @@
 # End-to-end test of the built program: starts dorvex under Xvfb with a settings file that selects
 # the loopback adapter, sends a world list reply over a real TCP connection on port 6900, clicks the
 # copy button, compares the clipboard with the expected report, clicks Exit and checks the settings
-# file the program wrote.
+# file the program wrote and the reply it kept in its count history (read back with dorvex-cli).
 #   window_e2e.sh DORVEX DORVEX_CLI EXPECTED_REPORT
 # Exit status 77 (skipped) when not root or when Xvfb, xdotool, xclip or python3 are missing.
 set -euo pipefail
@@ -30,8 +30,8 @@ for _ in $(seq 50); do
   grep -q '【verdandi】 1000' "$work/clipboard.txt" && break
 done
 [[ -s $work/clipboard.txt ]] || fail "nothing on the clipboard"
-head -1 "$work/clipboard.txt" | grep -q '^【ログイン日時】' ||
-  fail "no login line: $(head -1 "$work/clipboard.txt")"
+login_line=$(head -1 "$work/clipboard.txt")
+grep -q '^【ログイン日時】' <<<"$login_line" || fail "no login line: $login_line"
 tail -n +2 "$work/clipboard.txt" >"$work/report.txt"
 cmp -s "$work/report.txt" "$expected" ||
   fail "the clipboard differs from the expected report:
@@ -49,4 +49,15 @@ for entry in Function/OpenCount=2 Config/Expand=1 Config/Compatible=0 \
 done
 placement_keys=$(grep -c '^TfrmDVmain/Place' <<<"$entries")
 [[ $placement_keys -eq 10 ]] || fail "$placement_keys placement keys written: $entries"
-echo "PASSED: the report copied from the window matches; the settings were written"
+
+# The history holds the one reply: its time is the report's login time, then every world's count
+# in the window's order, the unknown world, and the report's totals.
+csv=$("$cli" --export-csv - --history "$work/dorvex.sqlite") || fail "no history: $csv"
+rows=$(tr -d '\r' <<<"$csv" | tail -n +2)
+[[ $(wc -l <<<"$rows") -eq 1 ]] || fail "the history holds other than one reply: $csv"
+counts="1000,820,640,512,488,1500,1320,990,1110,870,2210,760,655,1203,933,1740,1888,420,1001,777"
+counts+=",1650,1234,2020,345,30,3490,8000,7179,7102,7858,2223,4175,8025,2460,26116"
+[[ ${rows#*,} == "$counts" ]] || fail "the history's reply differs: $rows"
+login_clock=$(grep -o '[0-9][0-9]:[0-9][0-9]:[0-9][0-9]' <<<"$login_line")
+[[ ${rows%%,*} == *"T$login_clock"* ]] || fail "history time ${rows%%,*} is not $login_line"
+echo "PASSED: the report copied from the window matches; the settings and the history were written"
