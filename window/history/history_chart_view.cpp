@@ -11,10 +11,24 @@
 
 namespace dorvex {
 
+namespace {
+
+// Line colours in series order: the grand total dark and wider, then ten easily told apart.
+constexpr QRgb kLineColors[] = {0x202020, 0x1f77b4, 0xff7f0e, 0x2ca02c, 0xd62728, 0x9467bd,
+                                0x8c564b, 0xe377c2, 0x7f7f7f, 0xbcbd22, 0x17becf};
+
+QPen LinePen(std::size_t index) {
+  const std::size_t colors = std::size(kLineColors);
+  const std::size_t color = index < colors ? index : 1 + (index - 1) % (colors - 1);
+  return QPen(QColor::fromRgb(kLineColors[color]), index == 0 ? 2.0 : 1.5);
+}
+
+}  // namespace
+
 HistoryChartView::HistoryChartView(QWidget* parent)
     : QChartView(new QChart, parent), timeAxis_(new QDateTimeAxis), countAxis_(new QValueAxis) {
   setRenderHint(QPainter::Antialiasing);
-  chart()->legend()->setAlignment(Qt::AlignBottom);
+  chart()->legend()->setAlignment(Qt::AlignRight);
   chart()->setMargins(QMargins(4, 4, 4, 4));
   timeAxis_->setFormat(QStringLiteral("MM/dd hh:mm"));
   timeAxis_->setTickCount(7);
@@ -32,6 +46,7 @@ void HistoryChartView::SetSeries(std::vector<ChartSeries> series) {
   for (const ChartSeries& each : series_) {
     auto* line = new QLineSeries;
     line->setName(each.name);
+    line->setPen(LinePen(lines_.size()));
     chart()->addSeries(line);
     line->attachAxis(timeAxis_);
     line->attachAxis(countAxis_);

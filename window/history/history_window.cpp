@@ -32,8 +32,8 @@ using dorvex::RangeChoice;
 namespace {
 
 // The designed size at a 16 pixel line; larger fonts grow it.
-constexpr int kDesignedWidth = 900;
-constexpr int kDesignedHeight = 640;
+constexpr int kDesignedWidth = 1000;
+constexpr int kDesignedHeight = 680;
 constexpr double kDesignedLineHeight = 16;
 
 }  // namespace
@@ -71,6 +71,9 @@ void TfrmDVhistory::BuildLayout() {
   for (QDateEdit* date : {fromDate_, toDate_}) {
     date->setCalendarPopup(true);
     date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    // Room for the whole date beside the popup's arrow.
+    date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) +
+                          2 * date->fontMetrics().height() + 8);
     date->setEnabled(false);
     connect(date, &QDateEdit::dateChanged, this, [this] { OnRangeChoice(); });
   }
