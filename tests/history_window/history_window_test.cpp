@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -204,6 +205,35 @@ TEST_F(HistoryWindowTest, ChartDrawsTotalsGroupsPvpAndChosenWorlds) {
   QApplication::processEvents();
   EXPECT_EQ(ChartLineNames(*window).last(), QStringLiteral("thor"));
   EXPECT_EQ(ChartLineNames(*window).size(), 7);
+}
+
+// Many more replies than pixels: each line is drawn with at most four points per pixel column of
+// the plot area, keeps its peak, and is thinned again when the window narrows.
+TEST_F(HistoryWindowTest, LongLinesAreDrawnToThePlotWidth) {
+  constexpr int kReplies = 3000;
+  const QString path = folder_.filePath(QStringLiteral("long.sqlite"));
+  {
+    HistoryStore store(path);
+    for (int i = 0; i < kReplies; ++i) {
+      const auto count = static_cast<std::uint16_t>(i == 1234 ? 9000 : 100 + i % 50);
+      ASSERT_TRUE(store.Record(Reply(Utc(5, 1, 0).addSecs(60 * i), {{"verdandi", count}})));
+    }
+  }
+  const auto window = Open(path);
+  ChooseRange(*window, QStringLiteral("All"));
+  auto* chart = Child<QChartView>(*window, "chart")->chart();
+  const QPointF peak(Ms(Reply(Utc(5, 1, 0).addSecs(60 * 1234), {})), 9000);
+  for (const int width : {1000, 600}) {
+    window->resize(width, window->height());
+    QApplication::processEvents();
+    const int columns = static_cast<int>(std::ceil(chart->plotArea().width()));
+    ASSERT_GT(columns, 50) << width;
+    const QList<QPointF> total = qobject_cast<QLineSeries*>(chart->series().at(0))->points();
+    EXPECT_LE(total.size(), 4 * columns) << width;
+    EXPECT_GE(total.size(), columns) << width;
+    EXPECT_TRUE(total.contains(peak)) << width;
+    EXPECT_EQ(total.first().x(), Ms(Reply(Utc(5, 1, 0), {}))) << width;
+  }
 }
 
 TEST_F(HistoryWindowTest, TableListsRepliesNewestFirst) {
