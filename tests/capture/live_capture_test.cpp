@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "capture/snoop_tcp_data.h"
+#include "history/history_read.h"
 #include "tests/support/frame_builder.h"
 #include "tests/support/live_test_support.h"
 #include "tools/dorvex-cli/cli_app.h"
@@ -243,6 +244,43 @@ TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
   for (const Bytes& reply : {kReplyA, kReplyB})
     expected.Feed(reply.data(), qsizetype(reply.size()));
   EXPECT_EQ(replayLines.mid(1, replayLines.size() - 2), expected.Report().mid(1));
+}
+
+// --history records each reply of the live capture with the adapter, the server (the listener on
+// 127.0.0.1:6900) and the frame's capture time.
+TEST(CliLiveTest, InterfaceRecordsEachReplyIntoTheHistory) {
+  if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
+  const QTemporaryDir dir;
+  const QString history = dir.filePath(QStringLiteral("history.sqlite"));
+  const QDateTime before = QDateTime::currentDateTimeUtc();
+  std::thread traffic([] {
+    std::this_thread::sleep_for(500ms);  // dorvex-cli opens the adapter meanwhile
+    test::LoopbackConnection connection;
+    connection.ClientSends(kHello);
+    connection.ServerSends(kReplyA);
+    connection.ServerSends(kReplyB);
+  });
+  const CliRun run = RunDorvexCli(
+      {"--interface", "lo", "--replies", "2", "--seconds", "20", "--history", history});
+  traffic.join();
+  const QDateTime after = QDateTime::currentDateTimeUtc();
+  ASSERT_EQ(run.status, cli::kExitOk) << run.err.toStdString();
+
+  QString error;
+  const auto replies = ReadHistory(history, {}, error);
+  ASSERT_TRUE(replies) << error.toStdString();
+  ASSERT_EQ(replies->size(), 2u);
+  const std::vector<DecodedRecord> expected[] = {{{"idun", 321}, {"urdr", 65535}},
+                                                 {{"verdandi", 1200}, {"magni", 800}, {"urdr", 7}}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const HistoryReply& reply = (*replies)[i];
+    EXPECT_EQ(reply.adapter, QStringLiteral("lo"));
+    EXPECT_EQ(reply.serverAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(reply.serverPort, 6900);
+    EXPECT_EQ(reply.records, expected[i]);
+    EXPECT_TRUE(before <= reply.captureTimeUtc && reply.captureTimeUtc <= after);
+    EXPECT_TRUE(reply.localTime.isValid());
+  }
 }
 
 // A child process gives up root for good (the nobody user) and reports through its exit code.
