@@ -1,5 +1,6 @@
 // Opening the history window over a large history, range "All": from the window's construction
-// until its chart has been painted once, and re-reading the file in the shown window (Refresh).
+// until its chart has been painted once; and in the shown window, recording one more reply and
+// bringing the window up to date (Refresh, as the main window does after each recorded reply).
 //
 //   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 100000), one a
 //                                           minute; RUNS runs of each (default 5)
@@ -19,6 +20,7 @@
 
 #include "bench/history_window/generated_history.h"
 #include "bench/window/figures.h"
+#include "history/history_store.h"
 #include "window/history/history_window.h"
 #include "window/history/reply_summary.h"
 
@@ -71,8 +73,25 @@ bool MeasureReading(const QString& path, RunTimes& times) {
   return summaries && summaries->size() == seen;
 }
 
-// One window over `path`: opened and painted, then refreshed. Zero times when a step failed.
-RunTimes MeasureRun(const QString& path, const QString& expectedMessage) {
+QString RepliesText(std::size_t count) {
+  return count == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(count);
+}
+
+// A reply a minute after the newest of `path`, which holds `count` replies one a minute.
+bool RecordOneMore(const QString& path, const QDateTime& first, std::size_t count) {
+  const QDateTime utc = first.addSecs(60 * static_cast<qint64>(count));
+  dorvex::HistoryStore store(path);
+  return store.Record({utc,
+                       utc.toOffsetFromUtc(9 * 3600),
+                       QStringLiteral("eth0"),
+                       QStringLiteral("10.0.0.1"),
+                       6900,
+                       {{QStringLiteral("verdandi"), 1}}});
+}
+
+// One window over `path` (`count` replies from `first`): opened and painted, then one more reply
+// recorded and the window refreshed. Zero times when a step failed.
+RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t count) {
   QElapsedTimer timer;
   timer.start();
   TfrmDVhistory window(path, [] { return dorvex::ReportOptions{}; });
@@ -86,11 +105,13 @@ RunTimes MeasureRun(const QString& path, const QString& expectedMessage) {
   if (!WaitFor(paint.painted)) return {};
   RunTimes times;
   times.openMs = Elapsed(timer);
+  if (!RecordOneMore(path, first, count)) return {};
   timer.restart();
   window.Refresh();
   times.refreshMs = Elapsed(timer);
   if (!MeasureReading(path, times)) return {};
   const QString message = window.findChild<QLabel*>(QStringLiteral("message"))->text();
+  const QString expectedMessage = RepliesText(count + 1);
   if (message != expectedMessage) {
     std::printf("the window says \"%s\", not \"%s\"\n", qPrintable(message),
                 qPrintable(expectedMessage));
@@ -117,10 +138,10 @@ int main(int argc, char** argv) {
   }
   std::printf("history of %d replies made in %.0f ms\n", replies,
               static_cast<double>(made.elapsed()));
-  const QString expected =
-      replies == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(replies);
   std::vector<RunTimes> measured;
-  for (int run = 0; run < runs; ++run) measured.push_back(MeasureRun(path, expected));
+  for (int run = 0; run < runs; ++run) {
+    measured.push_back(MeasureRun(path, first, static_cast<std::size_t>(replies + run)));
+  }
   const auto figures = [&](const char* what, double RunTimes::*part) {
     std::vector<double> values;
     for (const RunTimes& times : measured) values.push_back(times.*part);
@@ -128,7 +149,7 @@ int main(int argc, char** argv) {
     return dorvex::bench::PrintFigures(label.constData(), "ms", values);
   };
   const bool ok = figures("open + paint (All)", &RunTimes::openMs) &&
-                  figures("refresh shown", &RunTimes::refreshMs) &&
+                  figures("one more reply + Refresh", &RunTimes::refreshMs) &&
                   figures("read replies only", &RunTimes::readMs) &&
                   figures("read + summaries", &RunTimes::summarizeMs);
   return ok ? 0 : 1;

@@ -87,7 +87,7 @@ class HistoryWindowTest : public ::testing::Test {
   // The window over `path`, its clock at kNow, shown and laid out.
   std::unique_ptr<TfrmDVhistory> Open(const QString& path) {
     auto window = std::make_unique<TfrmDVhistory>(path, [this] { return options_; });
-    window->SetClock([] { return kNow.toLocalTime(); });
+    window->SetClock([this] { return now_.toLocalTime(); });
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QApplication::processEvents();
@@ -157,6 +157,7 @@ class HistoryWindowTest : public ::testing::Test {
   QTemporaryDir folder_;
   QString path_ = folder_.filePath(QStringLiteral("history.sqlite"));
   ReportOptions options_;
+  QDateTime now_ = kNow;
 };
 
 TEST_F(HistoryWindowTest, OpensAsAResizableWindowOverTheLastWeek) {
@@ -346,6 +347,35 @@ TEST_F(HistoryWindowTest, RefreshReadsOnlyWhenShownAndKeepsTheChosenReply) {
   // The chosen reply stays chosen one row lower, its report shown.
   EXPECT_EQ(Child<QTableView>(window, "replyTable")->currentIndex().row(), 2);
   EXPECT_EQ(window.ReportLines(), DayAgoReport(options_));
+}
+
+// Refresh in a shown window reads what was recorded since: a reply in the same millisecond as the
+// newest is told apart from it, and replies that the passing time takes out of the range go.
+TEST_F(HistoryWindowTest, RefreshAddsNewerRepliesAndDropsOldOnes) {
+  const auto window = Open(path_);
+  Record({Reply(kRecent.captureTimeUtc, {{"verdandi", 1}})});
+  window->Refresh();
+  std::vector<QStringList> rows = TableTexts(*window);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].mid(0, 2), (QStringList{"2024/05/08 11:30:00", "1"}));
+  EXPECT_EQ(rows[2].mid(0, 2), (QStringList{"2024/05/08 11:30:00", "1105"}));
+  EXPECT_EQ(rows[3].mid(0, 2), (QStringList{"2024/05/07 10:00:00", "245"}));
+  ChooseRow(*window, 0);
+  EXPECT_TRUE(window->ReportLines().contains(QStringLiteral("【verdandi】 1")));
+  ChooseRow(*window, 1);
+  EXPECT_TRUE(window->ReportLines().contains(QStringLiteral("【verdandi】 130")));
+  // Six days on, the last week no longer holds the reply of 2024-05-07.
+  now_ = kNow.addDays(6);
+  Record({Reply(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
+  window->Refresh();
+  rows = TableTexts(*window);
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(rows[1].mid(0, 2), (QStringList{"2024/05/14 11:59:00", "2"}));
+  EXPECT_EQ(rows[3].mid(0, 2), (QStringList{"2024/05/08 11:30:00", "1105"}));
+  EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
+  // The chosen reply is still chosen.
+  EXPECT_TRUE(window->ReportLines().contains(QStringLiteral("【verdandi】 130")));
+  EXPECT_EQ(ChartLines(*window).at("Total").size(), 3);
 }
 
 QString CsvRow(const QString& time, const std::map<int, QString>& worldColumns,

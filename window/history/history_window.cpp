@@ -157,13 +157,21 @@ void TfrmDVhistory::BuildLayout() {
 }
 
 void TfrmDVhistory::Refresh() {
+  if (isVisible()) {
+    ReadNewer();
+  } else {
+    stale_ = true;
+  }
+}
+
+void TfrmDVhistory::ReadAgain() {
   stale_ = true;
   if (isVisible()) Reload();
 }
 
 void TfrmDVhistory::SetHistoryPath(QString path) {
   historyPath_ = std::move(path);
-  Refresh();
+  ReadAgain();
 }
 
 void TfrmDVhistory::SetClock(std::function<QDateTime()> clock) {
@@ -173,7 +181,7 @@ void TfrmDVhistory::SetClock(std::function<QDateTime()> clock) {
   const QSignalBlocker toBlocker(toDate_);
   fromDate_->setDate(today.addDays(-7));
   toDate_->setDate(today);
-  Refresh();
+  ReadAgain();
 }
 
 void TfrmDVhistory::SetExportPathChooser(std::function<QString()> chooser) {
@@ -195,21 +203,46 @@ void TfrmDVhistory::OnRangeChoice() {
       static_cast<RangeChoice>(rangeChoice_->currentData().toInt()) == RangeChoice::kDates;
   fromDate_->setEnabled(dates);
   toDate_->setEnabled(dates);
-  Refresh();
+  ReadAgain();
 }
 
-// Reads the range again, keeping the chosen reply chosen while it is still in the range.
 void TfrmDVhistory::Reload() {
   stale_ = false;
+  QString error;
+  std::optional<std::vector<dorvex::ReplySummary>> summaries =
+      dorvex::ReadReplySummaries(historyPath_, CurrentRange(), error);
+  ShowReplies(std::move(summaries), error);
+}
+
+// Reads only the replies from the last shown one's millisecond on, when the range is open-ended
+// and what is shown is current: after each recorded reply, a large range is not read again whole.
+void TfrmDVhistory::ReadNewer() {
+  const dorvex::HistoryRange range = CurrentRange();
+  const std::vector<dorvex::ReplySummary>& shown = model_->Replies();
+  if (stale_ || !shownRead_ || shown.empty() || !range.until.isNull()) {
+    Reload();
+    return;
+  }
+  const qint64 lastMs = shown.back().captureMs;
+  QString error;
+  std::optional<std::vector<dorvex::ReplySummary>> newer = dorvex::ReadReplySummaries(
+      historyPath_, {QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC), {}}, error);
+  if (newer) newer = dorvex::MergeNewerSummaries(shown, std::move(*newer), range.since);
+  ShowReplies(std::move(newer), error);
+}
+
+// Shows `summaries` (or `error` when they could not be read), keeping the chosen reply chosen
+// while it is still among them.
+void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
+                                const QString& error) {
   const dorvex::ReplySummary* chosen = model_->ReplyAt(table_->currentIndex().row());
   const qint64 chosenMs = chosen ? chosen->captureMs : 0;
   const int chosenIndex = chosen ? chosen->sameMsIndex : -1;
-  QString error;
-  auto summaries = dorvex::ReadReplySummaries(historyPath_, CurrentRange(), error);
+  shownRead_ = summaries.has_value();
   model_->SetReplies(summaries ? std::move(*summaries) : std::vector<dorvex::ReplySummary>{});
   DrawChart();
   const std::size_t count = model_->Replies().size();
-  if (!summaries) {
+  if (!shownRead_) {
     ShowMessage(error);
   } else if (count == 0) {
     ShowMessage(QStringLiteral("No replies in this range"));

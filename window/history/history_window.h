@@ -8,9 +8,12 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "history/history_read.h"
 #include "tally/report.h"
+#include "window/history/reply_summary.h"
 
 class QComboBox;
 class QDateEdit;
@@ -32,7 +35,10 @@ class TfrmDVhistory : public QWidget {
                 QWidget* parent = nullptr);
   ~TfrmDVhistory() override;
 
-  // Re-reads the history file now when shown, else at the next show.
+  // Brings the window up to date with the history file: when shown, reads the replies recorded
+  // since the last read (the whole range when it has a fixed end); when hidden, reads the range
+  // at the next show. Replies recorded with a capture time older than the last shown one appear
+  // at the next whole read (show, range choice, path).
   void Refresh();
   void SetHistoryPath(QString path);
 
@@ -53,7 +59,11 @@ class TfrmDVhistory : public QWidget {
   void BuildLayout();
   void OnRangeChoice();
   void OnReplyChosen();
+  void ReadAgain();  // the whole range: now when shown, else at the next show
   void Reload();
+  void ReadNewer();
+  void ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
+                   const QString& error);
   void DrawChart();
   void ShowMessage(const QString& text);
   void CopyReport();
@@ -64,7 +74,8 @@ class TfrmDVhistory : public QWidget {
   std::function<dorvex::ReportOptions()> reportOptions_;
   std::function<QDateTime()> clock_;
   std::function<QString()> exportPathChooser_;
-  bool stale_ = true;  // the shown replies may be out of date: read again when shown
+  bool stale_ = true;       // the shown replies may be out of date: read again when shown
+  bool shownRead_ = false;  // the shown replies were read without error
   QStringList reportLines_;
 
   QComboBox* rangeChoice_ = nullptr;

@@ -1,5 +1,6 @@
 #include "window/history/reply_summary.h"
 
+#include <limits>
 #include <thread>
 #include <utility>
 
@@ -83,6 +84,24 @@ std::optional<std::vector<ReplySummary>> ReadReplySummaries(const QString& path,
   reader.join();
   if (!read) return std::nullopt;
   return summaries;
+}
+
+std::vector<ReplySummary> MergeNewerSummaries(const std::vector<ReplySummary>& shown,
+                                              std::vector<ReplySummary> newer,
+                                              const QDateTime& since) {
+  const qint64 from =
+      since.isNull() ? std::numeric_limits<qint64>::min() : since.toMSecsSinceEpoch();
+  const qint64 newerFrom =
+      shown.empty() ? std::numeric_limits<qint64>::max() : shown.back().captureMs;
+  std::vector<ReplySummary> merged;
+  merged.reserve(shown.size() + newer.size());
+  for (const ReplySummary& summary : shown) {
+    if (summary.captureMs >= from && summary.captureMs < newerFrom) merged.push_back(summary);
+  }
+  for (ReplySummary& summary : newer) {
+    if (summary.captureMs >= from) merged.push_back(std::move(summary));
+  }
+  return merged;
 }
 
 std::optional<HistoryReply> ReadSummarizedReply(const QString& path, qint64 captureMs,

@@ -37,6 +37,13 @@ std::optional<std::vector<ReplySummary>> ReadReplySummaries(const QString& path,
                                                             const HistoryRange& range,
                                                             QString& error);
 
+// `shown` (the replies of a range with an open end, oldest first) brought up to date: `newer` holds
+// every reply captured from the millisecond of the last of `shown` on, and replaces the replies of
+// that millisecond; replies captured before `since` (null: none) are dropped.
+std::vector<ReplySummary> MergeNewerSummaries(const std::vector<ReplySummary>& shown,
+                                              std::vector<ReplySummary> newer,
+                                              const QDateTime& since);
+
 // The reply a summary stands for, read again with its records; nullopt with `error` when it is
 // gone or the file cannot be read.
 std::optional<HistoryReply> ReadSummarizedReply(const QString& path, qint64 captureMs,
