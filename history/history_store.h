@@ -42,6 +42,8 @@ class HistoryStore {
   bool Refused() const { return refused_; }
   // Empty while history is being saved; otherwise says that it is not, names the file and why.
   const QString& StatusText() const { return status_; }
+  // Why the last open or write failed (empty before any failure).
+  const QString& FailureReason() const { return failure_; }
 
  private:
   struct Connection;

@@ -17,7 +17,11 @@ void HistoryRecorder::Record(const PayloadOrigin& origin, const ReportSession& s
 
 bool HistoryRecorder::Finish(QString& message) {
   if (store_.RecordAll(std::exchange(batch_, {})) && !store_.Refused()) return true;
-  message = store_.StatusText();
+  // The run ends here: replies still waiting are lost, unlike in the window, which retries.
+  message = store_.Refused() ? store_.StatusText()
+                             : QStringLiteral("%1 replies were not saved to %2: %3")
+                                   .arg(store_.Pending())
+                                   .arg(store_.Path(), store_.FailureReason());
   return false;
 }
 
