@@ -36,10 +36,11 @@ struct HistoryFileCheck {
   QString reason;  // for kBusy, kForeign, kCorrupt and kNewer
 };
 
-// Looks at `path` through a read-only connection (and a full quick_check for a Dorvex file);
-// `currentVersion` is the newest version this build can write. With `forWriting`, a file or
-// folder that cannot be written is kBusy before SQLite opens anything: SQLite would create the
-// -shm file with the database file's permissions, and a read-only one would block writing later.
+// Looks at `path` through a read-only connection (and, with `forWriting`, a full quick_check for a
+// Dorvex file); `currentVersion` is the newest version this build can write. With `forWriting`, a
+// file or folder that cannot be written is kBusy before SQLite opens anything: SQLite would create
+// the -shm file with the database file's permissions, and a read-only one would block writing
+// later.
 HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting);
 
 }  // namespace dorvex
