@@ -347,6 +347,16 @@ TEST_F(HistoryWindowTest, RefreshReadsOnlyWhenShownAndKeepsTheChosenReply) {
   // The chosen reply stays chosen one row lower, its report shown.
   EXPECT_EQ(Child<QTableView>(window, "replyTable")->currentIndex().row(), 2);
   EXPECT_EQ(window.ReportLines(), DayAgoReport(options_));
+  // Hidden, the window reads nothing; shown again, it has what was recorded meanwhile.
+  window.hide();
+  Record({Reply(Utc(5, 8, 2, 50), {{"verdandi", 150}})});
+  window.Refresh();
+  EXPECT_EQ(TableTexts(window).size(), 4u);
+  window.show();
+  const std::vector<QStringList> shownAgain = TableTexts(window);
+  ASSERT_EQ(shownAgain.size(), 5u);
+  EXPECT_EQ(shownAgain[1].mid(0, 2), (QStringList{"2024/05/08 11:50:00", "150"}));
+  EXPECT_EQ(Message(window), QStringLiteral("4 replies"));
 }
 
 // Refresh in a shown window reads what was recorded since: a reply in the same millisecond as the

@@ -159,13 +159,13 @@ void TfrmDVhistory::BuildLayout() {
 void TfrmDVhistory::Refresh() {
   if (isVisible()) {
     ReadNewer();
-  } else {
-    stale_ = true;
+  } else if (pending_ == Pending::kNothing) {
+    pending_ = Pending::kNewer;
   }
 }
 
 void TfrmDVhistory::ReadAgain() {
-  stale_ = true;
+  pending_ = Pending::kAll;
   if (isVisible()) Reload();
 }
 
@@ -195,7 +195,8 @@ dorvex::HistoryRange TfrmDVhistory::CurrentRange() const {
 
 void TfrmDVhistory::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (stale_) Reload();
+  if (pending_ == Pending::kAll) Reload();
+  if (pending_ == Pending::kNewer) ReadNewer();
 }
 
 void TfrmDVhistory::OnRangeChoice() {
@@ -207,7 +208,7 @@ void TfrmDVhistory::OnRangeChoice() {
 }
 
 void TfrmDVhistory::Reload() {
-  stale_ = false;
+  pending_ = Pending::kNothing;
   QString error;
   std::optional<std::vector<dorvex::ReplySummary>> summaries =
       dorvex::ReadReplySummaries(historyPath_, CurrentRange(), error);
@@ -219,10 +220,11 @@ void TfrmDVhistory::Reload() {
 void TfrmDVhistory::ReadNewer() {
   const dorvex::HistoryRange range = CurrentRange();
   const std::vector<dorvex::ReplySummary>& shown = model_->Replies();
-  if (stale_ || !shownRead_ || shown.empty() || !range.until.isNull()) {
+  if (pending_ == Pending::kAll || !shownRead_ || shown.empty() || !range.until.isNull()) {
     Reload();
     return;
   }
+  pending_ = Pending::kNothing;
   const qint64 lastMs = shown.back().captureMs;
   QString error;
   std::optional<std::vector<dorvex::ReplySummary>> newer = dorvex::ReadReplySummaries(

@@ -35,10 +35,10 @@ class TfrmDVhistory : public QWidget {
                 QWidget* parent = nullptr);
   ~TfrmDVhistory() override;
 
-  // Brings the window up to date with the history file: when shown, reads the replies recorded
-  // since the last read (the whole range when it has a fixed end); when hidden, reads the range
-  // at the next show. Replies recorded with a capture time older than the last shown one appear
-  // at the next whole read (show, range choice, path).
+  // Brings the window up to date with the history file: reads the replies recorded since the
+  // last read (the whole range when it has a fixed end or was never read), now when shown, else
+  // at the next show. Replies recorded with a capture time older than the newest shown one appear
+  // at the next whole read (range choice, path).
   void Refresh();
   void SetHistoryPath(QString path);
 
@@ -74,7 +74,9 @@ class TfrmDVhistory : public QWidget {
   std::function<dorvex::ReportOptions()> reportOptions_;
   std::function<QDateTime()> clock_;
   std::function<QString()> exportPathChooser_;
-  bool stale_ = true;       // the shown replies may be out of date: read again when shown
+  // What to read when next shown: nothing, the replies recorded since, or the whole range.
+  enum class Pending { kNothing, kNewer, kAll };
+  Pending pending_ = Pending::kAll;
   bool shownRead_ = false;  // the shown replies were read without error
   QStringList reportLines_;
 
