@@ -42,7 +42,8 @@ class TfrmDVhistory : public QWidget {
   void Refresh();
   void SetHistoryPath(QString path);
 
-  // The clock the ranges count back from (the system's local time by default).
+  // The clock the ranges count back from (the system's local time by default); the two dates
+  // start at the week up to its day.
   void SetClock(std::function<QDateTime()> clock);
   // Asks for the CSV file to write; an empty answer cancels (a save dialog by default).
   void SetExportPathChooser(std::function<QString()> chooser);
