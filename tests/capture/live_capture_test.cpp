@@ -204,6 +204,16 @@ CliRun RunDorvexCli(const QStringList& arguments) {
   return run;
 }
 
+// The game's login traffic half a second from now, while dorvex-cli opens the adapter: the client's
+// hello, then replies A and B from the server.
+void SendHelloAndTwoReplies() {
+  std::this_thread::sleep_for(500ms);
+  test::LoopbackConnection connection;
+  connection.ClientSends(kHello);
+  connection.ServerSends(kReplyA);
+  connection.ServerSends(kReplyB);
+}
+
 // --interface prints the report at every reply; --read of libpcap's recording gives the last.
 TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
   if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
@@ -211,13 +221,7 @@ TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
   const std::unique_ptr<pcap_t, decltype(&pcap_close)> recorder(
       pcap_open_live("lo", 65535, 0, 1, error), pcap_close);
   ASSERT_TRUE(recorder && pcap_setnonblock(recorder.get(), 1, error) == 0) << error;
-  std::thread traffic([] {
-    std::this_thread::sleep_for(500ms);  // dorvex-cli opens the adapter meanwhile
-    test::LoopbackConnection connection;
-    connection.ClientSends(kHello);
-    connection.ServerSends(kReplyA);
-    connection.ServerSends(kReplyB);
-  });
+  std::thread traffic(SendHelloAndTwoReplies);
   const CliRun live = RunDorvexCli({"--interface", "lo", "--replies", "2", "--seconds", "20"});
   traffic.join();
   ASSERT_EQ(live.status, cli::kExitOk) << live.err.toStdString();
@@ -253,13 +257,7 @@ TEST(CliLiveTest, InterfaceRecordsEachReplyIntoTheHistory) {
   const QTemporaryDir dir;
   const QString history = dir.filePath(QStringLiteral("history.sqlite"));
   const QDateTime before = QDateTime::currentDateTimeUtc();
-  std::thread traffic([] {
-    std::this_thread::sleep_for(500ms);  // dorvex-cli opens the adapter meanwhile
-    test::LoopbackConnection connection;
-    connection.ClientSends(kHello);
-    connection.ServerSends(kReplyA);
-    connection.ServerSends(kReplyB);
-  });
+  std::thread traffic(SendHelloAndTwoReplies);
   const CliRun run = RunDorvexCli(
       {"--interface", "lo", "--replies", "2", "--seconds", "20", "--history", history});
   traffic.join();
