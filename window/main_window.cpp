@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShortcut>
 
 #include "capture/capture_filter.h"
@@ -354,6 +355,12 @@ void TfrmDVmain::ShowHistoryWindow() {
     historyWindow_ = std::make_unique<TfrmDVhistory>(path, [this] {
       return ReportOptions{ui->chkExpand->isChecked(), ui->chkCompatible->isChecked()};
     });
+    // It grows with the font: on a small screen it first takes at most the screen's free area.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+      const QSize room = screen->availableGeometry().size() * 9 / 10;
+      historyWindow_->resize(historyWindow_->size().boundedTo(room));
+    }
+    KeepOnPrimaryScreen(*historyWindow_);
     if (saveFormSize_) {
       try {
         LoadFormPlacement(*historyWindow_, kHistoryPlacementSection);

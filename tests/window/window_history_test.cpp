@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScreen>
 
 #include "tests/support/qstring_printer.h"
 #include "tests/window/window_fixture.h"
@@ -73,6 +74,11 @@ TEST_F(WindowHistoryTest, TheButtonAndCtrlHOpenOneHistoryWindowWhosePlacementIsK
   TfrmDVhistory* history = HistoryWindow();
   ASSERT_NE(history, nullptr);
   EXPECT_TRUE(history->isVisible());
+  // Larger than this small screen as designed, it opens within its free area.
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(area.contains(history->frameGeometry()))
+      << area.width() << "x" << area.height() << " " << history->frameGeometry().width() << "x"
+      << history->frameGeometry().height();
   history->close();
   EXPECT_FALSE(history->isVisible());
 
