@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "history/history_schema.h"
+#include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
 namespace dorvex {
@@ -106,6 +107,37 @@ std::optional<std::vector<HistoryReply>> ReadHistory(const QString& path, const 
     return std::nullopt;
   }
   return replies;
+}
+
+bool ForEachReplySummary(const QString& path, const HistoryRange& range,
+                         const std::function<void(const HistoryReplySummary&)>& visit,
+                         QString& error) {
+  const Db db = OpenForReading(path, error);
+  if (!db) return false;
+  const QByteArray sql = QByteArray("SELECT capture_utc_ms, local_time, ") + kReplyViewColumns +
+                         " FROM reply WHERE capture_utc_ms >= ?1 AND capture_utc_ms < ?2 "
+                         "ORDER BY capture_utc_ms, id";
+  const Stmt query = Prepare(db.get(), sql.constData());
+  if (!query) {
+    error = path + QStringLiteral(": ") + ErrorText(db.get());
+    return false;
+  }
+  sqlite3_bind_int64(query.get(), 1, Since(range));
+  sqlite3_bind_int64(query.get(), 2, Until(range));
+  HistoryReplySummary summary;
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
+    sqlite3_stmt* row = query.get();
+    summary.captureUtcMs = sqlite3_column_int64(row, 0);
+    summary.localTime = QDateTime::fromString(ColumnText(row, 1), Qt::ISODate);
+    summary.view = ColumnReplyView(row, 2);
+    visit(summary);
+  }
+  if (code != SQLITE_DONE) {
+    error = path + QStringLiteral(": ") + ErrorText(db.get());
+    return false;
+  }
+  return true;
 }
 
 std::optional<std::vector<WorldCount>> ReadWorldCounts(const QString& path, const QString& world,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "history/history_reply.h"
+#include "history/reply_view.h"
 
 namespace dorvex {
 
@@ -25,6 +26,18 @@ bool ForEachHistoryReply(const QString& path, const HistoryRange& range,
                          const std::function<void(const HistoryReply&)>& visit, QString& error);
 std::optional<std::vector<HistoryReply>> ReadHistory(const QString& path, const HistoryRange& range,
                                                      QString& error);
+
+// A reply as a range's summary shows it: its times and the report's view kept beside it.
+struct HistoryReplySummary {
+  qint64 captureUtcMs = 0;  // milliseconds since 1970 UTC
+  QDateTime localTime;      // the login time the report shows, with its UTC offset
+  ReplyView view;
+};
+// Hands the summary of every reply in `range` to `visit` in the order of ForEachHistoryReply,
+// read from the reply table alone (no records). Fails as ForEachHistoryReply does.
+bool ForEachReplySummary(const QString& path, const HistoryRange& range,
+                         const std::function<void(const HistoryReplySummary&)>& visit,
+                         QString& error);
 
 struct WorldCount {
   QDateTime captureTimeUtc;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <array>
 
+#include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
 namespace dorvex {
@@ -17,7 +18,12 @@ namespace {
 // Version 1. reply: one row per world list reply. capture_utc_ms: milliseconds since 1970 UTC;
 // local_time: ISO 8601 with the UTC offset. reply_record: its records in reply order, with the
 // capture time repeated so that one world's counts over a time range come from one index.
-constexpr std::array<HistorySchemaStep, 1> kSteps{{
+//
+// Version 2: the report's view of each reply beside it, so that a range's summaries are read
+// without the records: the ten totals and the count field of each world of the table (NULL when
+// it stays empty), computed by the report's own code when the reply is written, and for the
+// replies already kept by FillReplyViews during the upgrade.
+constexpr std::array<HistorySchemaStep, 2> kSteps{{
     {1, R"sql(
 CREATE TABLE reply (
   id INTEGER PRIMARY KEY,
@@ -38,6 +44,43 @@ CREATE TABLE reply_record (
 ) WITHOUT ROWID;
 CREATE INDEX reply_record_by_world_time ON reply_record (world, capture_utc_ms);
 )sql"},
+    {2, R"sql(
+ALTER TABLE reply ADD COLUMN total_grand INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_group1 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_group2 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_group3 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_group4 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_generation1 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_generation2 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_generation3 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_generation4 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN total_generation5 INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE reply ADD COLUMN count_verdandi INTEGER;
+ALTER TABLE reply ADD COLUMN count_magni INTEGER;
+ALTER TABLE reply ADD COLUMN count_surt INTEGER;
+ALTER TABLE reply ADD COLUMN count_forsety INTEGER;
+ALTER TABLE reply ADD COLUMN count_garm INTEGER;
+ALTER TABLE reply ADD COLUMN count_tyr INTEGER;
+ALTER TABLE reply ADD COLUMN count_idun INTEGER;
+ALTER TABLE reply ADD COLUMN count_eir INTEGER;
+ALTER TABLE reply ADD COLUMN count_freya INTEGER;
+ALTER TABLE reply ADD COLUMN count_baldur INTEGER;
+ALTER TABLE reply ADD COLUMN count_chaos INTEGER;
+ALTER TABLE reply ADD COLUMN count_thor INTEGER;
+ALTER TABLE reply ADD COLUMN count_bijou INTEGER;
+ALTER TABLE reply ADD COLUMN count_ses INTEGER;
+ALTER TABLE reply ADD COLUMN count_sara INTEGER;
+ALTER TABLE reply ADD COLUMN count_fenrir INTEGER;
+ALTER TABLE reply ADD COLUMN count_loki INTEGER;
+ALTER TABLE reply ADD COLUMN count_lydia INTEGER;
+ALTER TABLE reply ADD COLUMN count_tiamet INTEGER;
+ALTER TABLE reply ADD COLUMN count_lisa INTEGER;
+ALTER TABLE reply ADD COLUMN count_odin INTEGER;
+ALTER TABLE reply ADD COLUMN count_heimdal INTEGER;
+ALTER TABLE reply ADD COLUMN count_iris INTEGER;
+ALTER TABLE reply ADD COLUMN count_urdr INTEGER;
+)sql",
+     FillReplyViews},
 }};
 
 bool IsDamage(int code) {

@@ -6,14 +6,19 @@
 #include <cstdint>
 #include <span>
 
+struct sqlite3;
+
 namespace dorvex {
 
 inline constexpr std::int64_t kHistoryApplicationId = 0x44525658;  // "DRVX"
 
 // SQL that brings a file of version toVersion - 1 to toVersion; step 1 starts from an empty file.
+// `fill`, when set, then fills what the SQL added with the program's own code, in the same
+// transaction; false on an SQLite error (see sqlite3_errcode).
 struct HistorySchemaStep {
   int toVersion;
   const char* sql;
+  bool (*fill)(sqlite3* db) = nullptr;
 };
 
 // Dorvex's steps; the last one's version is the current one.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
 namespace dorvex {
@@ -148,10 +149,12 @@ bool HistoryStore::Open() {
     return false;
   }
   if (!Upgrade()) return false;
-  connection_->insertReply =
-      Prepare(raw,
-              "INSERT INTO reply (capture_utc_ms, local_time, adapter, server_address, "
-              "server_port) VALUES (?1, ?2, ?3, ?4, ?5)");
+  const QByteArray insertReply =
+      QByteArray(
+          "INSERT INTO reply (capture_utc_ms, local_time, adapter, server_address, "
+          "server_port, ") +
+      kReplyViewColumns + ") VALUES (?1, ?2, ?3, ?4, ?5, " + ReplyViewPlaceholders(6) + ')';
+  connection_->insertReply = Prepare(raw, insertReply.constData());
   connection_->insertRecord = Prepare(raw,
                                       "INSERT INTO reply_record (reply_id, position, "
                                       "capture_utc_ms, world, count) VALUES (?1, ?2, ?3, ?4, ?5)");
@@ -195,7 +198,8 @@ bool HistoryStore::Upgrade() {
   for (const HistorySchemaStep& step : options_.steps) {
     if (step.toVersion <= version) continue;
     const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(step.toVersion);
-    if (Exec(db, step.sql) != SQLITE_OK || Exec(db, setVersion.constData()) != SQLITE_OK) {
+    if (Exec(db, step.sql) != SQLITE_OK || (step.fill != nullptr && !step.fill(db)) ||
+        Exec(db, setVersion.constData()) != SQLITE_OK) {
       return failed(false, ReasonOf(sqlite3_errcode(db), db));
     }
   }
@@ -229,6 +233,7 @@ bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
     BindText(insertReply, 3, reply.adapter);
     BindText(insertReply, 4, reply.serverAddress);
     sqlite3_bind_int(insertReply, 5, reply.serverPort);
+    BindReplyView(insertReply, 6, ViewOfReply(reply.records));
     if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
     sqlite3_reset(insertReply);
     const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);

@@ -1,11 +1,9 @@
 #include "bench/history_window/generated_history.h"
 
-#include <sqlite3.h>
-
-#include <QFile>
 #include <cmath>
-#include <memory>
 #include <numbers>
+#include <utility>
+#include <vector>
 
 #include "history/history_store.h"
 #include "tally/world_table.h"
@@ -46,83 +44,23 @@ HistoryReply GeneratedReply(const QDateTime& utc, Noise& noise) {
   return reply;
 }
 
-struct DbClose {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalize {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalize>;
-
-Stmt Prepare(sqlite3* db, const char* sql) {
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-  return Stmt(statement);
-}
-
-void BindText(sqlite3_stmt* statement, int index, const QString& text) {
-  const QByteArray utf8 = text.toUtf8();
-  sqlite3_bind_text(statement, index, utf8.constData(), static_cast<int>(utf8.size()),
-                    SQLITE_TRANSIENT);
-}
-
-bool InsertReply(sqlite3* db, sqlite3_stmt* insertReply, sqlite3_stmt* insertRecord,
-                 const HistoryReply& reply) {
-  const qint64 ms = reply.captureTimeUtc.toMSecsSinceEpoch();
-  sqlite3_reset(insertReply);
-  sqlite3_bind_int64(insertReply, 1, ms);
-  BindText(insertReply, 2, reply.localTime.toString(Qt::ISODate));
-  BindText(insertReply, 3, reply.adapter);
-  BindText(insertReply, 4, reply.serverAddress);
-  sqlite3_bind_int(insertReply, 5, reply.serverPort);
-  if (sqlite3_step(insertReply) != SQLITE_DONE) return false;
-  const sqlite3_int64 id = sqlite3_last_insert_rowid(db);
-  for (std::size_t position = 0; position < reply.records.size(); ++position) {
-    sqlite3_reset(insertRecord);
-    sqlite3_bind_int64(insertRecord, 1, id);
-    sqlite3_bind_int64(insertRecord, 2, static_cast<sqlite3_int64>(position));
-    sqlite3_bind_int64(insertRecord, 3, ms);
-    BindText(insertRecord, 4, reply.records[position].name);
-    sqlite3_bind_int(insertRecord, 5, reply.records[position].count);
-    if (sqlite3_step(insertRecord) != SQLITE_DONE) return false;
-  }
-  return true;
-}
+// Replies per RecordAll: one transaction each, and little memory for the records in waiting.
+constexpr std::size_t kBatch = 5000;
 
 }  // namespace
 
 bool WriteGeneratedHistory(const QString& path, int replies, const QDateTime& first,
                            int intervalSeconds, QString& error) {
   Noise noise;
-  {
-    HistoryStore store(path);
-    if (!store.Record(GeneratedReply(first, noise))) {
+  HistoryStore store(path);
+  std::vector<HistoryReply> batch;
+  for (int i = 0; i < replies; ++i) {
+    batch.push_back(GeneratedReply(first.addSecs(static_cast<qint64>(i) * intervalSeconds), noise));
+    if ((batch.size() == kBatch || i + 1 == replies) &&
+        !store.RecordAll(std::exchange(batch, {}))) {
       error = store.StatusText();
       return false;
     }
-  }
-  sqlite3* raw = nullptr;
-  const int opened = sqlite3_open(QFile::encodeName(path).constData(), &raw);
-  const std::unique_ptr<sqlite3, DbClose> db(raw);
-  if (opened != SQLITE_OK) {
-    error = path + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(raw));
-    return false;
-  }
-  sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
-  const Stmt insertReply = Prepare(raw,
-                                   "INSERT INTO reply (capture_utc_ms, local_time, adapter, "
-                                   "server_address, server_port) VALUES (?1, ?2, ?3, ?4, ?5)");
-  const Stmt insertRecord = Prepare(raw,
-                                    "INSERT INTO reply_record (reply_id, position, capture_utc_ms, "
-                                    "world, count) VALUES (?1, ?2, ?3, ?4, ?5)");
-  bool written = insertReply && insertRecord;
-  for (int i = 1; written && i < replies; ++i) {
-    const QDateTime utc = first.addSecs(static_cast<qint64>(i) * intervalSeconds);
-    written = InsertReply(raw, insertReply.get(), insertRecord.get(), GeneratedReply(utc, noise));
-  }
-  if (!written || sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    error = path + QStringLiteral(": ") + QString::fromUtf8(sqlite3_errmsg(raw));
-    return false;
   }
   return true;
 }

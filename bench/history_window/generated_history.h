@@ -1,8 +1,8 @@
 #pragma once
 // A history file of generated replies for the benchmark and the screenshot: every world of the
 // table with a count that follows a daily rhythm (quiet mornings, busy evenings) and some noise.
-// The schema comes from HistoryStore (one reply recorded through it); the other replies go in
-// through the sqlite3 C API in one transaction, which is far quicker for 100,000 replies.
+// The replies go in through HistoryStore's batch path (RecordAll, a few thousand replies per
+// transaction), which also keeps the report's view of each reply as the window reads it.
 
 #include <QDateTime>
 #include <QString>

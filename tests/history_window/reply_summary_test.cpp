@@ -1,6 +1,5 @@
-// The window's summaries of a real history file: every reply once, in order, across the batches
-// handed between the reading and the summarizing thread; replies sharing a millisecond told
-// apart and read back one by one.
+// The window's summaries of a real history file: every reply once, in order, with the report's
+// totals and world counts; replies sharing a millisecond told apart and read back one by one.
 
 #include <gtest/gtest.h>
 
@@ -9,14 +8,13 @@
 
 #include "history/history_store.h"
 #include "tests/support/qstring_printer.h"
-#include "window/history/reply_batch_queue.h"
 #include "window/history/reply_summary.h"
 
 namespace dorvex {
 namespace {
 
-// More than two batches with a partial last one; three replies in each millisecond.
-constexpr int kReplies = 2 * static_cast<int>(ReplyBatchQueue::kBatchSize) + 77;
+// Three replies in each millisecond.
+constexpr int kReplies = 1101;
 
 QDateTime CaptureTime(int i) {
   return QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).addMSecs(i / 3);

@@ -1,12 +1,9 @@
 #include "window/history/reply_summary.h"
 
 #include <limits>
-#include <thread>
 #include <utility>
 
-#include "history/history_reply.h"
 #include "tally/world_table.h"
-#include "window/history/reply_batch_queue.h"
 
 namespace dorvex {
 
@@ -23,65 +20,27 @@ std::size_t PvpWorldIndex() {
   return index;
 }
 
-std::int32_t FieldCount(const QString& text) {
-  bool ok = false;
-  const int count = text.toInt(&ok);
-  return ok ? count : kNoCount;
-}
-
 }  // namespace
 
 std::int32_t PvpCount(const ReplySummary& summary) {
   return summary.worlds[PvpWorldIndex()];
 }
 
-ReplySummary SummarizeReply(const HistoryReply& reply, int sameMsIndex) {
-  ReplySummary summary;
-  summary.captureMs = reply.captureTimeUtc.toMSecsSinceEpoch();
-  summary.sameMsIndex = sameMsIndex;
-  summary.localTime = reply.localTime;
-  // The report's count fields and totals (ReplyTotals is CalcTotals over these same fields); the
-  // world counts read from the fields, so a name in other letter case counts for its world
-  // exactly as in the report.
-  const MemoryFieldSet fields = ReplyFields(reply.records);
-  summary.totals = CalcTotals(fields);
-  const auto worlds = WorldStringTable();
-  for (std::size_t i = 0; i < kTableWorldCount && i < worlds.size(); ++i) {
-    summary.worlds[i] = FieldCount(fields.TextOf(worlds[i].fieldName));
-  }
-  return summary;
-}
-
-// The file is read on a second thread while this one summarizes what was read so far: the two
-// take about as long each, so a large range is ready in about half the time.
 std::optional<std::vector<ReplySummary>> ReadReplySummaries(const QString& path,
                                                             const HistoryRange& range,
                                                             QString& error) {
-  ReplyBatchQueue queue;
-  bool read = false;
-  std::thread reader([&] {
-    std::vector<HistoryReply> batch;
-    read = ForEachHistoryReply(
-        path, range,
-        [&](const HistoryReply& reply) {
-          batch.push_back(reply);
-          if (batch.size() == ReplyBatchQueue::kBatchSize) queue.Push(std::exchange(batch, {}));
-        },
-        error);
-    if (!batch.empty()) queue.Push(std::move(batch));
-    queue.Close();
-  });
   std::vector<ReplySummary> summaries;
-  while (std::optional<std::vector<HistoryReply>> batch = queue.Pop()) {
-    for (const HistoryReply& reply : *batch) {
-      const qint64 ms = reply.captureTimeUtc.toMSecsSinceEpoch();
-      const int sameMsIndex = !summaries.empty() && summaries.back().captureMs == ms
-                                  ? summaries.back().sameMsIndex + 1
-                                  : 0;
-      summaries.push_back(SummarizeReply(reply, sameMsIndex));
-    }
-  }
-  reader.join();
+  const bool read = ForEachReplySummary(
+      path, range,
+      [&](const HistoryReplySummary& reply) {
+        const int sameMsIndex =
+            !summaries.empty() && summaries.back().captureMs == reply.captureUtcMs
+                ? summaries.back().sameMsIndex + 1
+                : 0;
+        summaries.push_back({reply.captureUtcMs, sameMsIndex, reply.localTime, reply.view.totals,
+                             reply.view.worlds});
+      },
+      error);
   if (!read) return std::nullopt;
   return summaries;
 }

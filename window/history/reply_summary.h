@@ -1,6 +1,7 @@
 #pragma once
 // What the history window keeps of each reply in its range: the times, the report's totals and
 // the count of each world of the table, so that 100,000 replies stay small and quick to chart.
+// They are read from the view the history keeps beside each reply.
 // The chosen reply's records are read back from the file on demand.
 
 #include <QDateTime>
@@ -15,24 +16,23 @@
 
 namespace dorvex {
 
-inline constexpr std::size_t kTableWorldCount = 24;
-inline constexpr std::int32_t kNoCount = -1;  // the reply did not carry the world
+inline constexpr std::size_t kTableWorldCount = kViewWorldCount;
 
 struct ReplySummary {
   qint64 captureMs = 0;  // capture time, milliseconds since the epoch (UTC)
   int sameMsIndex = 0;   // how many earlier replies of the range share that millisecond
   QDateTime localTime;   // the login time the report shows, with its UTC offset
   Totals totals;         // the report's totals
-  // The count field of each world of the table, in table order, as the report shows it.
+  // The count field of each world of the table, in table order, as the report shows it;
+  // kNoCount when it stays empty.
   std::array<std::int32_t, kTableWorldCount> worlds{};
 };
 
 // The PVP world's count (urdr: no group total of its own), kNoCount when absent.
 std::int32_t PvpCount(const ReplySummary& summary);
 
-ReplySummary SummarizeReply(const HistoryReply& reply, int sameMsIndex);
-
-// Every reply of `range`, oldest first; nullopt with the read error naming the file and reason.
+// Every reply of `range`, oldest first, from the report's view kept beside each reply (no
+// records read); nullopt with the read error naming the file and reason.
 std::optional<std::vector<ReplySummary>> ReadReplySummaries(const QString& path,
                                                             const HistoryRange& range,
                                                             QString& error);
