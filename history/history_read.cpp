@@ -52,24 +52,33 @@ Db OpenForReading(const QString& path, QString& error) {
   return db;
 }
 
+// `sql` prepared with the range's ends bound to ?1 (since) and ?2 (until); null with `error`.
+Stmt PrepareRangeQuery(sqlite3* db, const char* sql, const HistoryRange& range, const QString& path,
+                       QString& error) {
+  Stmt query = Prepare(db, sql);
+  if (!query) {
+    error = path + QStringLiteral(": ") + ErrorText(db);
+    return nullptr;
+  }
+  sqlite3_bind_int64(query.get(), 1, Since(range));
+  sqlite3_bind_int64(query.get(), 2, Until(range));
+  return query;
+}
+
 }  // namespace
 
 bool ForEachHistoryReply(const QString& path, const HistoryRange& range,
                          const std::function<void(const HistoryReply&)>& visit, QString& error) {
   const Db db = OpenForReading(path, error);
   if (!db) return false;
-  const Stmt query = Prepare(db.get(),
-                             "SELECT r.id, r.capture_utc_ms, r.local_time, r.adapter, "
-                             "r.server_address, r.server_port, c.world, c.count "
-                             "FROM reply r LEFT JOIN reply_record c ON c.reply_id = r.id "
-                             "WHERE r.capture_utc_ms >= ?1 AND r.capture_utc_ms < ?2 "
-                             "ORDER BY r.capture_utc_ms, r.id, c.position");
-  if (!query) {
-    error = path + QStringLiteral(": ") + ErrorText(db.get());
-    return false;
-  }
-  sqlite3_bind_int64(query.get(), 1, Since(range));
-  sqlite3_bind_int64(query.get(), 2, Until(range));
+  const Stmt query = PrepareRangeQuery(db.get(),
+                                       "SELECT r.id, r.capture_utc_ms, r.local_time, r.adapter, "
+                                       "r.server_address, r.server_port, c.world, c.count "
+                                       "FROM reply r LEFT JOIN reply_record c ON c.reply_id = r.id "
+                                       "WHERE r.capture_utc_ms >= ?1 AND r.capture_utc_ms < ?2 "
+                                       "ORDER BY r.capture_utc_ms, r.id, c.position",
+                                       range, path, error);
+  if (!query) return false;
   HistoryReply reply;
   sqlite3_int64 replyId = -1;
   int code = SQLITE_ROW;
@@ -117,13 +126,8 @@ bool ForEachReplySummary(const QString& path, const HistoryRange& range,
   const QByteArray sql = QByteArray("SELECT capture_utc_ms, local_time, ") + kReplyViewColumns +
                          " FROM reply WHERE capture_utc_ms >= ?1 AND capture_utc_ms < ?2 "
                          "ORDER BY capture_utc_ms, id";
-  const Stmt query = Prepare(db.get(), sql.constData());
-  if (!query) {
-    error = path + QStringLiteral(": ") + ErrorText(db.get());
-    return false;
-  }
-  sqlite3_bind_int64(query.get(), 1, Since(range));
-  sqlite3_bind_int64(query.get(), 2, Until(range));
+  const Stmt query = PrepareRangeQuery(db.get(), sql.constData(), range, path, error);
+  if (!query) return false;
   HistoryReplySummary summary;
   int code = SQLITE_ROW;
   while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
@@ -144,17 +148,13 @@ std::optional<std::vector<WorldCount>> ReadWorldCounts(const QString& path, cons
                                                        const HistoryRange& range, QString& error) {
   const Db db = OpenForReading(path, error);
   if (!db) return std::nullopt;
-  const Stmt query = Prepare(db.get(),
-                             "SELECT capture_utc_ms, count FROM reply_record WHERE world = ?1 "
-                             "AND capture_utc_ms >= ?2 AND capture_utc_ms < ?3 "
-                             "ORDER BY capture_utc_ms, reply_id");
-  if (!query) {
-    error = path + QStringLiteral(": ") + ErrorText(db.get());
-    return std::nullopt;
-  }
-  BindText(query.get(), 1, world);
-  sqlite3_bind_int64(query.get(), 2, Since(range));
-  sqlite3_bind_int64(query.get(), 3, Until(range));
+  const Stmt query = PrepareRangeQuery(db.get(),
+                                       "SELECT capture_utc_ms, count FROM reply_record "
+                                       "WHERE world = ?3 AND capture_utc_ms >= ?1 "
+                                       "AND capture_utc_ms < ?2 ORDER BY capture_utc_ms, reply_id",
+                                       range, path, error);
+  if (!query) return std::nullopt;
+  BindText(query.get(), 3, world);
   std::vector<WorldCount> counts;
   int code = SQLITE_ROW;
   while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
