@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "history/history_read.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/frame_builder.h"
 #include "tests/support/qstring_printer.h"
 
@@ -50,11 +51,6 @@ ProgramRun RunCli(const QStringList& arguments, bool unprivileged = false) {
   process.start(kCli, arguments);
   if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return {};
   return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 // One captured frame: its capture time and its IPv4 datagram.
@@ -181,7 +177,7 @@ TEST_F(CliHistoryTest, RecordsEveryReplyWithItsFrameAndExportsTheCsv) {
   const ProgramRun toFile = RunCli({"--export-csv", out, "--history", history_});
   ASSERT_EQ(toFile.exitCode, 0) << toFile.err.toStdString();
   EXPECT_TRUE(toFile.out.isEmpty());
-  EXPECT_EQ(ReadBytes(out), csv.out);
+  EXPECT_EQ(test::ReadFileBytes(out), csv.out);
 }
 
 // --since is inclusive, --until exclusive; a date alone is Tokyo's midnight, and --until of a
@@ -262,17 +258,13 @@ void MakeForeignDatabase(const QString& path) {
 // A file that is not a Dorvex history is left byte-identical, by recording and by export.
 TEST_F(CliHistoryTest, ForeignFileIsLeftAsItIsAndTheRunFails) {
   const QString text = dir_.filePath(QStringLiteral("notes.txt"));
-  {
-    QFile file(text);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("time,verdandi\r\nnot a database\r\n");
-  }
+  ASSERT_TRUE(test::WriteFileBytes(text, "time,verdandi\r\nnot a database\r\n"));
   const QString database = dir_.filePath(QStringLiteral("other.sqlite"));
   MakeForeignDatabase(database);
   const QString report = QString::fromUtf8(RunCli({"--read", capture_}).out);
   for (const QString& foreign : {text, database}) {
     SCOPED_TRACE(foreign.toStdString());
-    const QByteArray before = ReadBytes(foreign);
+    const QByteArray before = test::ReadFileBytes(foreign);
     const ProgramRun run = RunCli({"--read", capture_, "--history", foreign});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(QString::fromUtf8(run.out), report);
@@ -283,7 +275,7 @@ TEST_F(CliHistoryTest, ForeignFileIsLeftAsItIsAndTheRunFails) {
     EXPECT_EQ(exported.exitCode, 1);
     EXPECT_TRUE(exported.out.isEmpty());
     EXPECT_TRUE(exported.err.contains(foreign.toUtf8())) << exported.err.toStdString();
-    EXPECT_EQ(ReadBytes(foreign), before);
+    EXPECT_EQ(test::ReadFileBytes(foreign), before);
     EXPECT_FALSE(QFile::exists(foreign + QStringLiteral("-wal")));
   }
 }
@@ -316,7 +308,7 @@ TEST_F(CliHistoryTest, ExportFailuresNameTheFileAndKeepTheOldCsv) {
     EXPECT_TRUE(QString::fromUtf8(run.err).contains(c.mentions)) << run.err.toStdString();
     EXPECT_EQ(run.err.count('\n'), 1);
   }
-  EXPECT_EQ(ReadBytes(out), QByteArray("old contents\n"));
+  EXPECT_EQ(test::ReadFileBytes(out), QByteArray("old contents\n"));
   EXPECT_FALSE(QFile::exists(missing));
   EXPECT_EQ(QDir(dir_.path()).entryList({"old.csv*"}, QDir::Files), QStringList{"old.csv"});
 }

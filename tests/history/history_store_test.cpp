@@ -16,6 +16,7 @@
 
 #include "history/history_read.h"
 #include "history/history_store.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/qstring_printer.h"
 
 namespace dorvex {
@@ -69,11 +70,6 @@ void RawExec(const QString& path, const char* sql) {
   sqlite3_close(db);
 }
 
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 // Runs `body` in a child process; its return value is the exit code (0: all went as expected).
 int InChild(const std::function<int()>& body) {
   const pid_t child = fork();
@@ -123,10 +119,7 @@ TEST_F(HistoryStoreTest, RecordsAndReadsBackByTimeAndWorld) {
 TEST_F(HistoryStoreTest, CreatesOrInitialisesEmptyFiles) {
   const std::array<std::function<void(const QString&)>, 3> makers{
       [](const QString&) {},
-      [](const QString& path) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-      },
+      [](const QString& path) { ASSERT_TRUE(test::WriteFileBytes(path, {})); },
       [](const QString& path) { RawExec(path, "CREATE TABLE t (x); DROP TABLE t;"); },
   };
   for (std::size_t k = 0; k < makers.size(); ++k) {
@@ -150,9 +143,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   const Case cases[] = {
       {"text", "not an SQLite database",
        [](const QString& path) {
-         QFile file(path);
-         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-         file.write("my notes, not a database\n");
+         ASSERT_TRUE(test::WriteFileBytes(path, "my notes, not a database\n"));
        }},
       {"foreign", "another program's database",
        [](const QString& path) { RawExec(path, "CREATE TABLE accounts (name, balance);"); }},
@@ -176,7 +167,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   for (const Case& c : cases) {
     const QString path = dir_.filePath(QString::fromLatin1(c.name));
     c.make(path);
-    const QByteArray before = Bytes(path);
+    const QByteArray before = test::ReadFileBytes(path);
     {
       HistoryStore store(path);
       EXPECT_FALSE(store.Record(MakeReply(5))) << c.name;
@@ -186,7 +177,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       EXPECT_TRUE(store.StatusText().contains(QString::fromUtf8(c.reason)))
           << store.StatusText().toStdString();
     }
-    EXPECT_EQ(Bytes(path), before) << c.name;
+    EXPECT_EQ(test::ReadFileBytes(path), before) << c.name;
   }
 }
 

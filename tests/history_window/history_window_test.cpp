@@ -29,6 +29,7 @@
 #include "history/history_store.h"
 #include "tally/memory_fields.h"
 #include "tally/report.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/qstring_printer.h"
 #include "window/history/history_window.h"
 
@@ -432,11 +433,7 @@ TEST_F(HistoryWindowTest, ExportFailureNamesTheFileAndLeavesNothing) {
 
 TEST_F(HistoryWindowTest, UnreadableHistoriesAreNamedInTheMessage) {
   const QString foreign = folder_.filePath(QStringLiteral("notes.txt"));
-  {
-    QFile file(foreign);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("these are not replies\n");
-  }
+  ASSERT_TRUE(test::WriteFileBytes(foreign, "these are not replies\n"));
   const QString missing = folder_.filePath(QStringLiteral("missing.sqlite"));
   for (const QString& path : {missing, foreign}) {
     const auto window = Open(path);

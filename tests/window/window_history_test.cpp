@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QScreen>
 
+#include "tests/support/file_bytes.h"
 #include "tests/support/qstring_printer.h"
 #include "tests/window/window_fixture.h"
 #include "window/history/history_window.h"
@@ -45,20 +46,14 @@ TEST_F(WindowHistoryTest, BothKeysAreWrittenBackAsRead) {
 TEST_F(WindowHistoryTest, AForeignHistoryFileIsNamedOnTheStatusLineAndLeftAsItIs) {
   const QString path = InSettingsFolder(QStringLiteral("notes.txt"));
   const QByteArray content = "my own notes, not a database\n";
-  {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-  }
+  ASSERT_TRUE(WriteFileBytes(path, content));
   ShowQuiet("[History]\nFile=notes.txt\n");
   EXPECT_TRUE(StatusText().startsWith("History is off: " + path +
                                       " is not an SQLite database; the file is left as it is | "
                                       "Pick the adapter the game uses"))
       << StatusText().toStdString();
   ASSERT_TRUE(CloseWindow());
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), content);
+  EXPECT_EQ(ReadFileBytes(path), content);
 }
 
 TEST_F(WindowHistoryTest, TheButtonAndCtrlHOpenOneHistoryWindowWhosePlacementIsKept) {
