@@ -18,8 +18,4 @@ MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records) {
   return fields;
 }
 
-Totals ReplyTotals(const std::vector<DecodedRecord>& records) {
-  return CalcTotals(ReplyFields(records));
-}
-
 }  // namespace dorvex

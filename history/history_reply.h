@@ -26,7 +26,5 @@ QString IPv4Text(std::uint32_t address);
 
 // The count fields the report shows for `records` alone, through the report's own ShowCounts.
 MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records);
-// The report's totals for `records` (CalcTotals over ReplyFields).
-Totals ReplyTotals(const std::vector<DecodedRecord>& records);
 
 }  // namespace dorvex

@@ -1,19 +1,10 @@
 #include "history/reply_view.h"
 
 #include "history/history_reply.h"
+#include "tally/count_text.h"
 #include "tally/world_table.h"
 
 namespace dorvex {
-
-namespace {
-
-std::int32_t FieldCount(const QString& text) {
-  bool ok = false;
-  const int count = text.toInt(&ok);
-  return ok ? count : kNoCount;
-}
-
-}  // namespace
 
 ReplyView ViewOfReply(const std::vector<DecodedRecord>& records) {
   // The world counts are read from the fields, so a name in other letter case counts for its
@@ -24,7 +15,7 @@ ReplyView ViewOfReply(const std::vector<DecodedRecord>& records) {
   view.worlds.fill(kNoCount);
   const auto worlds = WorldStringTable();
   for (std::size_t i = 0; i < kViewWorldCount && i < worlds.size(); ++i) {
-    view.worlds[i] = FieldCount(fields.TextOf(worlds[i].fieldName));
+    view.worlds[i] = CountOf(fields.TextOf(worlds[i].fieldName));
   }
   return view;
 }

@@ -7,13 +7,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "tally/count_text.h"
 #include "tally/totals.h"
 #include "tally/world_list_reader.h"
 
 namespace dorvex {
 
-inline constexpr std::size_t kViewWorldCount = 24;  // the worlds of the table
-inline constexpr std::int32_t kNoCount = -1;        // the world's count field stays empty
+inline constexpr std::size_t kViewWorldCount = 24;      // the worlds of the table
+inline constexpr std::int32_t kNoCount = kNotMeasured;  // the world's count field stays empty
 
 struct ReplyView {
   Totals totals;

@@ -251,6 +251,7 @@ void TfrmDVmain::LoadSettings() {
   openCount_ = settings.openCount;
   saveFormSize_ = settings.saveFormSize;
   historyFileSetting_ = settings.historyFile;
+  historyPath_ = HistoryFilePath(GetIniFileName(), historyFileSetting_);
   historyEnabled_ = settings.historyEnabled;
   if (saveFormSize_) LoadFormPlacement(*this, kPlacementSection);
   OpenHistoryStore();
@@ -317,7 +318,7 @@ void TfrmDVmain::ShowError(const QString& text) {
 
 void TfrmDVmain::OpenHistoryStore() {
   if (!historyEnabled_) return;
-  history_ = std::make_unique<HistoryStore>(HistoryFilePath(GetIniFileName(), historyFileSetting_));
+  history_ = std::make_unique<HistoryStore>(historyPath_);
 }
 
 // Keeps the reply just read; a reply that cannot be written waits in the store and the status
@@ -350,9 +351,8 @@ void TfrmDVmain::FlushHistoryAtClose() {
 }
 
 void TfrmDVmain::ShowHistoryWindow() {
-  const QString path = HistoryFilePath(GetIniFileName(), historyFileSetting_);
   if (!historyWindow_) {
-    historyWindow_ = std::make_unique<TfrmDVhistory>(path, [this] {
+    historyWindow_ = std::make_unique<TfrmDVhistory>(historyPath_, [this] {
       return ReportOptions{ui->chkExpand->isChecked(), ui->chkCompatible->isChecked()};
     });
     // It grows with the font: on a small screen it first takes at most the screen's free area.

@@ -82,6 +82,7 @@ class TfrmDVmain : public QWidget {
   };
   PayloadOrigin payloadOrigin_;
   QString historyFileSetting_;  // [History] File=, kept as read
+  QString historyPath_;         // the history file it names, resolved once at start
   bool historyEnabled_ = true;  // [History] Enabled=
   std::unique_ptr<dorvex::HistoryStore> history_;
   std::unique_ptr<TfrmDVhistory> historyWindow_;  // made when first opened

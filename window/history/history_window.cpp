@@ -20,6 +20,9 @@
 #include <algorithm>
 
 #include "history/history_csv.h"
+#include "history/history_reply.h"
+#include "tally/memory_fields.h"
+#include "tally/totals.h"
 #include "tally/world_table.h"
 #include "window/history/chart_series.h"
 #include "window/history/history_chart_view.h"
@@ -282,9 +285,9 @@ void TfrmDVhistory::OnReplyChosen() {
     const auto reply =
         dorvex::ReadSummarizedReply(historyPath_, chosen->captureMs, chosen->sameMsIndex, error);
     if (reply) {
-      reportLines_ = dorvex::BuildResultString(dorvex::ReplyFields(reply->records),
-                                               dorvex::ReplyTotals(reply->records),
-                                               reply->localTime, reportOptions_());
+      const dorvex::MemoryFieldSet fields = dorvex::ReplyFields(reply->records);
+      reportLines_ = dorvex::BuildResultString(fields, dorvex::CalcTotals(fields), reply->localTime,
+                                               reportOptions_());
     } else {
       ShowMessage(error);
     }
