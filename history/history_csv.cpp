@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "tally/field_counts.h"
 #include "tally/world_table.h"
 
 namespace dorvex {
@@ -38,22 +39,15 @@ QString HistoryCsvHeader() {
 }
 
 QString HistoryCsvRow(const HistoryReply& reply) {
-  const MemoryFieldSet fields = ReplyFields(reply.records);
-  const Totals totals = CalcTotals(fields);
+  const FieldCounts counts = CountsOfReply(reply.records);
+  const Totals& totals = counts.totals;
   const QDateTime local = reply.localTime.toOffsetFromUtc(reply.localTime.offsetFromUtc());
   QStringList row{local.toString(Qt::ISODate)};
-  for (const WorldStrings& world : WorldStringTable()) row.append(fields.TextOf(world.fieldName));
-  // A record is the table's when the report has a count field of its name (ShowCounts' rule).
-  qint64 other = 0;
-  bool anyOther = false;
-  for (const DecodedRecord& record : reply.records) {
-    if (fields.FindField(QStringLiteral("edt") + record.name + QStringLiteral("Qty")) ==
-        FieldAccess::kNoField) {
-      other += record.count;
-      anyOther = true;
-    }
+  for (const std::int32_t count : counts.worlds) {
+    row.append(count == kNotMeasured ? QString() : QString::number(count));
   }
-  row.append(anyOther ? QString::number(other) : QString());
+  const std::optional<std::int64_t> other = UnlistedTotal(reply.records);
+  row.append(other ? QString::number(*other) : QString());
   for (const std::int64_t total : totals.group) row.append(QString::number(total));
   for (const std::int64_t total : totals.generation) row.append(QString::number(total));
   row.append(QString::number(totals.grand));

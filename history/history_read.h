@@ -1,6 +1,6 @@
 #pragma once
-// Reading the history file: the replies between two times, one world's counts between two times.
-// Reads go through a read-only connection and never change the file.
+// Reading the history file: the replies between two times. Reads go through a read-only
+// connection and never change the file.
 
 #include <QDateTime>
 #include <QString>
@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "history/history_reply.h"
-#include "history/reply_view.h"
 
 namespace dorvex {
 
@@ -27,24 +26,8 @@ bool ForEachHistoryReply(const QString& path, const HistoryRange& range,
 std::optional<std::vector<HistoryReply>> ReadHistory(const QString& path, const HistoryRange& range,
                                                      QString& error);
 
-// A reply as a range's summary shows it: its times and the report's view kept beside it.
-struct HistoryReplySummary {
-  qint64 captureUtcMs = 0;  // milliseconds since 1970 UTC
-  QDateTime localTime;      // the login time the report shows, with its UTC offset
-  ReplyView view;
-};
-// Hands the summary of every reply in `range` to `visit` in the order of ForEachHistoryReply,
-// read from the reply table alone (no records). Fails as ForEachHistoryReply does.
-bool ForEachReplySummary(const QString& path, const HistoryRange& range,
-                         const std::function<void(const HistoryReplySummary&)>& visit,
-                         QString& error);
-
-struct WorldCount {
-  QDateTime captureTimeUtc;
-  std::uint16_t count = 0;
-};
-// The counts of the world named exactly `world` in `range`, oldest first.
-std::optional<std::vector<WorldCount>> ReadWorldCounts(const QString& path, const QString& world,
-                                                       const HistoryRange& range, QString& error);
+// The reply of row `id` (a summary's) with its records; nullopt with `error` when it is gone or
+// the file cannot be read.
+std::optional<HistoryReply> ReadReply(const QString& path, qint64 id, QString& error);
 
 }  // namespace dorvex

@@ -10,12 +10,4 @@ QString IPv4Text(std::uint32_t address) {
       .arg(address & 0xFF);
 }
 
-MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records) {
-  CountStore store;
-  for (const DecodedRecord& record : records) store.SetCount(record.name, record.count);
-  MemoryFieldSet fields;
-  ShowCounts(store, fields);
-  return fields;
-}
-
 }  // namespace dorvex

@@ -1,13 +1,11 @@
 #pragma once
-// One recognised world list reply as the history keeps it, and the report's view of it.
+// One recognised world list reply as the history keeps it.
 
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <vector>
 
-#include "tally/memory_fields.h"
-#include "tally/totals.h"
 #include "tally/world_list_reader.h"
 
 namespace dorvex {
@@ -23,8 +21,5 @@ struct HistoryReply {
 
 // "a.b.c.d" of an IPv4 address in host byte order.
 QString IPv4Text(std::uint32_t address);
-
-// The count fields the report shows for `records` alone, through the report's own ShowCounts.
-MemoryFieldSet ReplyFields(const std::vector<DecodedRecord>& records);
 
 }  // namespace dorvex

@@ -93,6 +93,23 @@ std::span<const HistorySchemaStep> HistorySchemaSteps() {
   return kSteps;
 }
 
+HistoryFileCheck JudgeHistoryHeader(std::int64_t applicationId, std::int64_t version,
+                                    std::int64_t objects, int currentVersion) {
+  if (applicationId == 0 && version == 0 && objects == 0) return {HistoryFileKind::kEmpty, 0, {}};
+  if (applicationId != kHistoryApplicationId) {
+    return {HistoryFileKind::kForeign, 0,
+            QStringLiteral("is another program's database, not a Dorvex history")};
+  }
+  if (version > currentVersion) {
+    return {HistoryFileKind::kNewer, static_cast<int>(version),
+            QStringLiteral("was written by a newer Dorvex (history version %1; this one knows up "
+                           "to %2)")
+                .arg(version)
+                .arg(currentVersion)};
+  }
+  return {HistoryFileKind::kOurs, static_cast<int>(version), {}};
+}
+
 HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting) {
   const QFileInfo info(path);
   if (info.isDir()) return {HistoryFileKind::kForeign, 0, QStringLiteral("is a folder")};
@@ -120,7 +137,7 @@ HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool 
   QString message;
   const Db db = OpenDb(path, SQLITE_OPEN_READONLY, code, message);
   if (!db) return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be opened: ") + message};
-  sqlite3_busy_timeout(db.get(), 2000);
+  sqlite3_busy_timeout(db.get(), kHistoryBusyTimeoutMs);
   std::int64_t applicationId = 0, version = 0, tables = 0;
   if (!QueryInt(db.get(), "PRAGMA application_id", applicationId) ||
       !QueryInt(db.get(), "PRAGMA user_version", version) ||
@@ -131,18 +148,9 @@ HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool 
         (IsDamage(error) ? QStringLiteral("is damaged: ") : QStringLiteral("cannot be read: ")) +
             ErrorText(db.get())};
   }
-  if (applicationId == 0 && version == 0 && tables == 0) return {HistoryFileKind::kEmpty, 0, {}};
-  if (applicationId != kHistoryApplicationId) {
-    return {HistoryFileKind::kForeign, 0,
-            QStringLiteral("is another program's database, not a Dorvex history")};
-  }
-  if (version > currentVersion) {
-    return {HistoryFileKind::kNewer, static_cast<int>(version),
-            QStringLiteral("was written by a newer Dorvex (history version %1; this one knows up "
-                           "to %2)")
-                .arg(version)
-                .arg(currentVersion)};
-  }
+  const HistoryFileCheck judged =
+      JudgeHistoryHeader(applicationId, version, tables, currentVersion);
+  if (judged.kind != HistoryFileKind::kOurs) return judged;
   // The full check reads every page, which takes long on a large history: only before writing.
   // A read meets damage in the pages it needs and fails with SQLite's reason then.
   if (!forWriting) return {HistoryFileKind::kOurs, static_cast<int>(version), {}};

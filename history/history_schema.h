@@ -11,6 +11,8 @@ struct sqlite3;
 namespace dorvex {
 
 inline constexpr std::int64_t kHistoryApplicationId = 0x44525658;  // "DRVX"
+// How long a connection waits for another program's lock on the file before it gives up.
+inline constexpr int kHistoryBusyTimeoutMs = 2000;
 
 // SQL that brings a file of version toVersion - 1 to toVersion; step 1 starts from an empty file.
 // `fill`, when set, then fills what the SQL added with the program's own code, in the same
@@ -40,6 +42,11 @@ struct HistoryFileCheck {
   int version = 0;
   QString reason;  // for kBusy, kForeign, kCorrupt and kNewer
 };
+
+// What a file's application id, version and number of schema objects make it: kEmpty, kOurs,
+// kForeign or kNewer.
+HistoryFileCheck JudgeHistoryHeader(std::int64_t applicationId, std::int64_t version,
+                                    std::int64_t objects, int currentVersion);
 
 // Looks at `path` through a read-only connection (and, with `forWriting`, a full quick_check for a
 // Dorvex file); `currentVersion` is the newest version this build can write. With `forWriting`, a

@@ -153,7 +153,7 @@ bool HistoryStore::Open() {
       QByteArray(
           "INSERT INTO reply (capture_utc_ms, local_time, adapter, server_address, "
           "server_port, ") +
-      kReplyViewColumns + ") VALUES (?1, ?2, ?3, ?4, ?5, " + ReplyViewPlaceholders(6) + ')';
+      ReplyViewColumns() + ") VALUES (?1, ?2, ?3, ?4, ?5, " + ReplyViewPlaceholders(6) + ')';
   connection_->insertReply = Prepare(raw, insertReply.constData());
   connection_->insertRecord = Prepare(raw,
                                       "INSERT INTO reply_record (reply_id, position, "
@@ -188,12 +188,10 @@ bool HistoryStore::Upgrade() {
       !QueryInt(db, "SELECT count(*) FROM sqlite_master", tables)) {
     return failed(false, ReasonOf(sqlite3_errcode(db), db));
   }
-  const bool fresh = applicationId == 0 && version == 0 && tables == 0;
-  if (!fresh && applicationId != kHistoryApplicationId) {
-    return failed(true, QStringLiteral("is another program's database, not a Dorvex history"));
-  }
-  if (version > CurrentVersion(options_.steps)) {
-    return failed(true, QStringLiteral("was written by a newer Dorvex"));
+  const HistoryFileCheck judged =
+      JudgeHistoryHeader(applicationId, version, tables, CurrentVersion(options_.steps));
+  if (judged.kind == HistoryFileKind::kForeign || judged.kind == HistoryFileKind::kNewer) {
+    return failed(true, judged.reason);
   }
   for (const HistorySchemaStep& step : options_.steps) {
     if (step.toVersion <= version) continue;
@@ -233,7 +231,7 @@ bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
     BindText(insertReply, 3, reply.adapter);
     BindText(insertReply, 4, reply.serverAddress);
     sqlite3_bind_int(insertReply, 5, reply.serverPort);
-    BindReplyView(insertReply, 6, ViewOfReply(reply.records));
+    BindReplyView(insertReply, 6, CountsOfReply(reply.records));
     if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
     sqlite3_reset(insertReply);
     const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);

@@ -1,6 +1,6 @@
 #pragma once
 // The history store: records each world list reply in the history file, with the report's view of
-// it (ViewOfReply), one transaction per reply. Opening a file of an older version upgrades it in
+// it (CountsOfReply), one transaction per reply. Opening a file of an older version upgrades it in
 // one transaction, the views of the replies it holds included. A reply that cannot be written (file
 // locked past the busy timeout, disk full, read-only) stays queued in memory and is retried at the
 // next reply and at close. A file that is not a Dorvex history, is damaged or is of a newer version
@@ -18,7 +18,7 @@
 namespace dorvex {
 
 struct HistoryStoreOptions {
-  int busyTimeoutMs = 2000;  // how long a write waits for another instance's lock
+  int busyTimeoutMs = kHistoryBusyTimeoutMs;  // how long a write waits for another instance's lock
   std::span<const HistorySchemaStep> steps = HistorySchemaSteps();
 };
 

@@ -3,16 +3,23 @@
 #include <vector>
 
 #include "history/sqlite_db.h"
+#include "tally/world_table.h"
 
 namespace dorvex::history_detail {
 
-const char* const kReplyViewColumns =
-    "total_grand, total_group1, total_group2, total_group3, total_group4, total_generation1, "
-    "total_generation2, total_generation3, total_generation4, total_generation5, count_verdandi, "
-    "count_magni, count_surt, count_forsety, count_garm, count_tyr, count_idun, count_eir, "
-    "count_freya, count_baldur, count_chaos, count_thor, count_bijou, count_ses, count_sara, "
-    "count_fenrir, count_loki, count_lydia, count_tiamet, count_lisa, count_odin, count_heimdal, "
-    "count_iris, count_urdr";
+const QByteArray& ReplyViewColumns() {
+  static const QByteArray columns = [] {
+    QByteArray names =
+        "total_grand, total_group1, total_group2, total_group3, total_group4, total_generation1, "
+        "total_generation2, total_generation3, total_generation4, total_generation5";
+    for (const World& world : WorldTable()) {
+      names += ", count_";
+      names += QByteArray(world.name.data(), static_cast<qsizetype>(world.name.size()));
+    }
+    return names;
+  }();
+  return columns;
+}
 
 namespace {
 
@@ -38,13 +45,13 @@ QByteArray ReplyViewPlaceholders(int first) {
   return text;
 }
 
-void BindReplyView(sqlite3_stmt* statement, int first, const ReplyView& view) {
+void BindReplyView(sqlite3_stmt* statement, int first, const FieldCounts& counts) {
   int index = first;
-  for (const std::int64_t total : TotalsInOrder(view.totals)) {
+  for (const std::int64_t total : TotalsInOrder(counts.totals)) {
     sqlite3_bind_int64(statement, index++, total);
   }
-  for (const std::int32_t count : view.worlds) {
-    if (count == kNoCount) {
+  for (const std::int32_t count : counts.worlds) {
+    if (count == kNotMeasured) {
       sqlite3_bind_null(statement, index++);
     } else {
       sqlite3_bind_int(statement, index++, count);
@@ -52,8 +59,7 @@ void BindReplyView(sqlite3_stmt* statement, int first, const ReplyView& view) {
   }
 }
 
-ReplyView ColumnReplyView(sqlite3_stmt* statement, int first) {
-  ReplyView view;
+void ColumnReplyView(sqlite3_stmt* statement, int first, ReplySummary& view) {
   view.totals.grand = sqlite3_column_int64(statement, first);
   for (std::size_t i = 0; i < view.totals.group.size(); ++i) {
     view.totals.group[i] = sqlite3_column_int64(statement, first + 1 + static_cast<int>(i));
@@ -64,10 +70,9 @@ ReplyView ColumnReplyView(sqlite3_stmt* statement, int first) {
   for (std::size_t i = 0; i < view.worlds.size(); ++i) {
     const int column = first + 10 + static_cast<int>(i);
     view.worlds[i] = sqlite3_column_type(statement, column) == SQLITE_NULL
-                         ? kNoCount
+                         ? kNotMeasured
                          : sqlite3_column_int(statement, column);
   }
-  return view;
 }
 
 bool FillReplyViews(sqlite3* db) {
@@ -77,7 +82,7 @@ bool FillReplyViews(sqlite3* db) {
                               "SELECT r.id, c.world, c.count FROM reply r "
                               "LEFT JOIN reply_record c ON c.reply_id = r.id "
                               "WHERE r.id > ?1 AND r.id <= ?2 ORDER BY r.id, c.position");
-  const QByteArray updateSql = QByteArray("UPDATE reply SET (") + kReplyViewColumns + ") = (" +
+  const QByteArray updateSql = QByteArray("UPDATE reply SET (") + ReplyViewColumns() + ") = (" +
                                ReplyViewPlaceholders(2) + ") WHERE id = ?1";
   const Stmt update = Prepare(db, updateSql.constData());
   if (!select || !update) return false;
@@ -104,7 +109,7 @@ bool FillReplyViews(sqlite3* db) {
     if (code != SQLITE_DONE) return false;
     for (const Pending& reply : chunk) {
       sqlite3_bind_int64(update.get(), 1, reply.id);
-      BindReplyView(update.get(), 2, ViewOfReply(reply.records));
+      BindReplyView(update.get(), 2, CountsOfReply(reply.records));
       const int stepped = sqlite3_step(update.get());
       sqlite3_reset(update.get());
       if (stepped != SQLITE_DONE) return false;

@@ -59,49 +59,35 @@ QString TotalValue(std::int64_t total, std::int64_t grandTotal, bool withPercent
   return value;
 }
 
-QString WorldLine(const WorldStrings& world, const FieldAccess& fields) {
-  return FormatQtyLine(world.reportLabel, fields.TextOf(world.fieldName));
+QString WorldLine(std::size_t world, const FieldCounts& counts) {
+  return FormatQtyLine(WorldStringTable()[world].reportLabel, counts.worlds[world]);
 }
 
-void AppendGroupBlock(int group, const FieldAccess& fields, QStringList& lines) {
-  const auto strings = WorldStringTable();
+void AppendGroupBlock(int group, const FieldCounts& counts, QStringList& lines) {
   const auto worlds = WorldTable();
   for (std::size_t i = 0; i < worlds.size(); ++i) {
-    if (worlds[i].group == group) lines.append(WorldLine(strings[i], fields));
+    if (worlds[i].group == group) lines.append(WorldLine(i, counts));
   }
-  if (group == kTempServerGroup) {
-    const QString tempName = fields.TextOf(TempServerNameFieldString());
-    if (!tempName.isEmpty()) {
-      lines.append(
-          FormatQtyLine(u'【' + tempName + u'】', fields.TextOf(TempServerQtyFieldString())));
-    }
+  if (group == kTempServerGroup && !counts.freeName.isEmpty()) {
+    lines.append(FormatQtyLine(u'【' + counts.freeName + u'】', counts.freeCount));
   }
   lines.append(QString());
 }
 
-const WorldStrings& PvpWorld() {
-  const auto worlds = WorldTable();
-  std::size_t index = worlds.size() - 1;
-  for (std::size_t i = 0; i < worlds.size(); ++i) {
-    if (worlds[i].group == kPvpGroup) index = i;
-  }
-  return WorldStringTable()[index];
-}
-
 }  // namespace
 
-QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
-                              const QDateTime& loginTime, ReportOptions options,
-                              const QLocale& locale) {
+QStringList BuildResultString(const FieldCounts& counts, const QDateTime& loginTime,
+                              ReportOptions options, const QLocale& locale) {
+  const Totals& totals = counts.totals;
   QStringList lines;
   lines.reserve(48);
   lines.append(LoginLine(loginTime, locale));
   lines.append(LabelledLine(kMethodLine, options.compatible ? QStringView() : kProgramTag));
   lines.append(QString());
 
-  for (int group = 1; group <= 4; ++group) AppendGroupBlock(group, fields, lines);
+  for (int group = 1; group <= 4; ++group) AppendGroupBlock(group, counts, lines);
   if (!options.compatible) {
-    lines.append(WorldLine(PvpWorld(), fields));
+    lines.append(WorldLine(PvpWorldIndex(), counts));
     lines.append(QString());
   }
 
@@ -110,8 +96,7 @@ QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
                               TotalValue(totals.group[i], totals.grand, options.expand, locale)));
   }
   if (options.compatible) {
-    lines.append(
-        FormatQtyLine(kCompatiblePvpLabel.toString(), fields.TextOf(PvpWorld().fieldName)));
+    lines.append(FormatQtyLine(kCompatiblePvpLabel, counts.worlds[PvpWorldIndex()]));
   }
   lines.append(LabelledLine(kGrandTotalLabel, QString::number(totals.grand)));
 
@@ -125,9 +110,8 @@ QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
   return lines;
 }
 
-QString FormatQtyLine(const QString& label, QStringView countText) {
-  const std::int32_t count = CountOf(countText);
-  return label + u' ' +
+QString FormatQtyLine(QStringView label, std::int32_t count) {
+  return label.toString() + u' ' +
          (count == kNotMeasured ? kNotMeasuredText.toString() : QString::number(count));
 }
 

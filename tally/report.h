@@ -6,8 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "tally/field_access.h"
-#include "tally/totals.h"
+#include "tally/field_counts.h"
 
 namespace dorvex {
 
@@ -16,14 +15,13 @@ struct ReportOptions {
   bool compatible = false;  // chkCompatible: no program tag, PVP line among the totals
 };
 
-// The report's lines (without line ends), read from the count fields at this moment.
-// `locale` gives the short weekday name and the decimal separator.
-QStringList BuildResultString(const FieldAccess& fields, const Totals& totals,
-                              const QDateTime& loginTime, ReportOptions options,
-                              const QLocale& locale = QLocale::system());
+// The report's lines (without line ends) of the count fields `counts`. `locale` gives the short
+// weekday name and the decimal separator.
+QStringList BuildResultString(const FieldCounts& counts, const QDateTime& loginTime,
+                              ReportOptions options, const QLocale& locale = QLocale::system());
 
-// label + " " + the shown count of `countText` ("(未計測)" for a count of -1).
-QString FormatQtyLine(const QString& label, QStringView countText);
+// label + " " + the shown count ("(未計測)" for a count of -1).
+QString FormatQtyLine(QStringView label, std::int32_t count);
 
 // The memo's text: every line, the last included, followed by CR LF.
 QString JoinReportLines(const QStringList& lines);

@@ -1,5 +1,6 @@
 #include "tally/update_cycle.h"
 
+#include "tally/field_counts.h"
 #include "tally/totals.h"
 
 namespace dorvex {
@@ -7,8 +8,7 @@ namespace dorvex {
 QStringList RunUpdateCycle(const CountStore& store, FieldAccess& fields, const QDateTime& loginTime,
                            ReportOptions options, const QLocale& locale) {
   ShowCounts(store, fields);
-  const Totals totals = CalcTotals(fields);
-  return BuildResultString(fields, totals, loginTime, options, locale);
+  return BuildResultString(ReadFieldCounts(fields), loginTime, options, locale);
 }
 
 }  // namespace dorvex

@@ -9,7 +9,7 @@ namespace {
 
 // Labels hold U+3000 (ideographic space) and U+0020 spaces and full stops exactly as the report
 // prints them.
-constexpr std::array<World, 24> kWorlds{{
+constexpr std::array<World, kWorldTableSize> kWorlds{{
     {"verdandi", "edtVerdandiQty", 1, kNoGeneration, "【verdandi】"},
     {"magni", "edtMagniQty", 1, 5, "【　magni .】"},
     {"surt", "edtSurtQty", 1, 5, "【　surt　..】"},
@@ -38,11 +38,11 @@ constexpr std::array<World, 24> kWorlds{{
 
 }  // namespace
 
-std::span<const World> WorldTable() {
+std::span<const World, kWorldTableSize> WorldTable() {
   return kWorlds;
 }
 
-std::span<const WorldStrings> WorldStringTable() {
+std::span<const WorldStrings, kWorldTableSize> WorldStringTable() {
   static const std::vector<WorldStrings> strings = [] {
     std::vector<WorldStrings> rows;
     for (const World& world : kWorlds) {
@@ -51,7 +51,18 @@ std::span<const WorldStrings> WorldStringTable() {
     }
     return rows;
   }();
-  return strings;
+  return std::span<const WorldStrings, kWorldTableSize>(strings.data(), kWorldTableSize);
+}
+
+std::size_t PvpWorldIndex() {
+  static const std::size_t index = [] {
+    std::size_t pvp = kWorlds.size() - 1;
+    for (std::size_t i = 0; i < kWorlds.size(); ++i) {
+      if (kWorlds[i].group == kPvpGroup) pvp = i;
+    }
+    return pvp;
+  }();
+  return index;
 }
 
 const QString& TempServerNameFieldString() {

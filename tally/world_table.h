@@ -2,6 +2,7 @@
 // The fixed table of worlds: names, count fields, world groups, generations and report labels.
 
 #include <QString>
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -19,7 +20,11 @@ struct World {
 };
 
 // The 24 worlds in table order (the order of the window's rows and of the totals).
-std::span<const World> WorldTable();
+inline constexpr std::size_t kWorldTableSize = 24;
+std::span<const World, kWorldTableSize> WorldTable();
+
+// The index of the PVP world (urdr) in the table.
+std::size_t PvpWorldIndex();
 
 // The free row for a world the table does not know; it sits in group 1 after garm.
 inline constexpr std::string_view kTempServerNameField = "edtTempServerName";
@@ -38,7 +43,7 @@ struct WorldStrings {
   QString fieldName;
   QString reportLabel;
 };
-std::span<const WorldStrings> WorldStringTable();
+std::span<const WorldStrings, kWorldTableSize> WorldStringTable();
 const QString& TempServerNameFieldString();
 const QString& TempServerQtyFieldString();
 

@@ -12,14 +12,13 @@
 #include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
 #include "history/history_path.h"
-#include "history/history_store.h"
+#include "history/history_recorder.h"
+#include "settings/app_settings.h"
 #include "settings/ini_file.h"
 #include "settings/ini_path.h"
+#include "tally/reply_session.h"
 #include "tally/report.h"
-#include "tally/update_cycle.h"
-#include "tally/world_list_reader.h"
 #include "ui_main_window.h"
-#include "window/app_settings.h"
 #include "window/capture_status.h"
 #include "window/elided_combo.h"
 #include "window/form_placement.h"
@@ -106,8 +105,17 @@ bool TfrmDVmain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Handlers -------------------------------------------------------------------------------
 
-void TfrmDVmain::SnoopTCPDataCaptureTCPData(const QByteArray& TCPData) {
-  reader_->Read(reinterpret_cast<const std::uint8_t*>(TCPData.constData()), TCPData.size());
+void TfrmDVmain::SnoopTCPDataCaptureTCPData(const QByteArray& TCPData,
+                                            const PayloadOrigin& origin) {
+  session_->Feed(reinterpret_cast<const std::uint8_t*>(TCPData.constData()), TCPData.size(),
+                 origin);
+}
+
+// A recognised world list reply: the session has stored its counts; the update cycle shows them
+// and the history keeps the reply.
+void TfrmDVmain::SessionReplyRecognised(const RecognisedReply& reply) {
+  UpdateAll();
+  RecordReply(reply);
 }
 
 void TfrmDVmain::FormCreate() {
@@ -115,18 +123,16 @@ void TfrmDVmain::FormCreate() {
       nullptr, [this](const QString& text) { ShowPlainMessage(text); });
   SnoopTCPData->SetFilter(QString::fromLatin1(kGameTrafficFilter));
   SnoopTCPData->setObjectName(QStringLiteral("SnoopTCPData"));
+  session_ = std::make_unique<ReplySession>();
   connect(SnoopTCPData.get(), &TSnoopTCPData::TCPPayloadCaptured, this,
           [this](const QByteArray& payload, const QDateTime& captureTime, quint32 sourceAddress,
                  quint16 sourcePort) {
-            payloadOrigin_ = {captureTime, sourceAddress, sourcePort};
-            SnoopTCPDataCaptureTCPData(payload);
+            SnoopTCPDataCaptureTCPData(
+                payload, {captureTime, sourceAddress, sourcePort, SnoopTCPData->AdapterName()});
           });
+  connect(session_.get(), &ReplySession::ReplyRecognised, this,
+          [this](const RecognisedReply& reply) { SessionReplyRecognised(reply); });
   connect(SnoopTCPData.get(), &TCustomSnoop::CaptureEnded, this, [this] { ShowCaptureStatus(); });
-  countStore_ = std::make_unique<CountStore>();
-  reader_ = std::make_unique<WorldListReader>(*countStore_, loginTime_, [this] {
-    UpdateAll();
-    RecordReply();
-  });
 }
 
 void TfrmDVmain::FormDestroy() {
@@ -134,8 +140,7 @@ void TfrmDVmain::FormDestroy() {
   SnoopTCPData->disconnect(this);
   historyWindow_.reset();
   history_.reset();
-  reader_.reset();
-  countStore_.reset();
+  session_.reset();
   SnoopTCPData.reset();
 }
 
@@ -181,7 +186,7 @@ void TfrmDVmain::ButtonCommonClick(QObject* Sender) {
 }
 
 void TfrmDVmain::EditCommonExit(QObject* Sender) {
-  loginTime_.Stamp();
+  session_->Login().Stamp();
   if (Sender == ui->edtTempServerName) {
     if (ui->edtTempServerName->text().isEmpty()) {
       // Past the count field of an unnamed row, to the first field of WorldGroup 2.
@@ -202,14 +207,14 @@ void TfrmDVmain::CheckCommonClick(QObject* /*Sender*/) {
 
 void TfrmDVmain::UpdateAll() {
   const ReportOptions options{ui->chkExpand->isChecked(), ui->chkCompatible->isChecked()};
-  const QStringList lines = RunUpdateCycle(*countStore_, *fields_, loginTime_.Value(), options);
+  const QStringList lines = session_->Update(*fields_, options);
   QString text;
   for (const QString& line : lines) text += line + QLatin1Char('\n');
   ui->memResultString->setPlainText(text);
 }
 
 void TfrmDVmain::ClearAll() {
-  loginTime_.Stamp();
+  session_->Login().Stamp();
   for (QWidget* component : findChildren<QWidget*>()) {
     const QString name = component->objectName();
     if (name.endsWith(QLatin1String("Qty")) || name == QLatin1String("edtTempServerName")) {
@@ -254,7 +259,7 @@ void TfrmDVmain::LoadSettings() {
   historyPath_ = HistoryFilePath(GetIniFileName(), historyFileSetting_);
   historyEnabled_ = settings.historyEnabled;
   if (saveFormSize_) LoadFormPlacement(*this, kPlacementSection);
-  OpenHistoryStore();
+  OpenHistory();
 }
 
 void TfrmDVmain::SaveSettings() {
@@ -298,7 +303,7 @@ void TfrmDVmain::ShowCaptureStatus() {
   const QString text = StatusLineText(
       CaptureStatusText(
           state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt),
-      history_ ? history_->StatusText() : QString());
+      history_ ? history_->Store().StatusText() : QString());
 
   QLabel* status = ui->lblStatus;
   status->setToolTip(text);
@@ -316,23 +321,16 @@ void TfrmDVmain::ShowError(const QString& text) {
 
 // ---- Count history --------------------------------------------------------------------------
 
-void TfrmDVmain::OpenHistoryStore() {
+void TfrmDVmain::OpenHistory() {
   if (!historyEnabled_) return;
-  history_ = std::make_unique<HistoryStore>(historyPath_);
+  history_ = std::make_unique<HistoryRecorder>(historyPath_);
 }
 
-// Keeps the reply just read; a reply that cannot be written waits in the store and the status
+// Keeps the reply just read; a reply that cannot be written waits in the recorder and the status
 // line says why.
-void TfrmDVmain::RecordReply() {
-  if (!history_ || history_->Refused()) return;  // a file that is not ours is never written
-  HistoryReply reply;
-  reply.captureTimeUtc = payloadOrigin_.captureTimeUtc;
-  reply.localTime = loginTime_.Value();
-  reply.adapter = SnoopTCPData->AdapterName();
-  reply.serverAddress = IPv4Text(payloadOrigin_.address);
-  reply.serverPort = payloadOrigin_.port;
-  reply.records = reader_->LastReplyRecords();
-  const bool saved = history_->Record(std::move(reply));
+void TfrmDVmain::RecordReply(const RecognisedReply& reply) {
+  if (!history_ || history_->Store().Refused()) return;
+  const bool saved = history_->Record(reply);
   ShowCaptureStatus();
   if (saved && historyWindow_) historyWindow_->Refresh();
 }
@@ -340,10 +338,10 @@ void TfrmDVmain::RecordReply() {
 // Replies that still cannot be written are lost when the program ends: the user may free the
 // disk or the file and retry, or close without them.
 void TfrmDVmain::FlushHistoryAtClose() {
-  if (!history_ || history_->Refused()) return;
+  if (!history_ || history_->Store().Refused()) return;
   while (!history_->Flush()) {
     const QString text = QStringLiteral("%1.\n\nRetry, or close and lose the replies that wait?")
-                             .arg(history_->StatusText());
+                             .arg(history_->Store().StatusText());
     const auto answer = QMessageBox::warning(
         this, kTitle, text, QMessageBox::Retry | QMessageBox::Discard, QMessageBox::Retry);
     if (answer != QMessageBox::Retry) break;

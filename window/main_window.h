@@ -5,13 +5,9 @@
 // file together; the work itself lives in those libraries.
 
 #include <QByteArray>
-#include <QDateTime>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
-
-#include "tally/count_store.h"
-#include "tally/login_time.h"
 
 namespace Ui {
 class TfrmDVmain;
@@ -20,10 +16,12 @@ class TfrmDVmain;
 class TfrmDVhistory;
 
 namespace dorvex {
-class HistoryStore;
+class HistoryRecorder;
+class ReplySession;
 class TSnoopTCPData;
 class WidgetFieldSet;
-class WorldListReader;
+struct PayloadOrigin;
+struct RecognisedReply;
 }  // namespace dorvex
 
 class TfrmDVmain : public QWidget {
@@ -40,7 +38,8 @@ class TfrmDVmain : public QWidget {
 
  private:
   // Handlers.
-  void SnoopTCPDataCaptureTCPData(const QByteArray& TCPData);
+  void SnoopTCPDataCaptureTCPData(const QByteArray& TCPData, const dorvex::PayloadOrigin& origin);
+  void SessionReplyRecognised(const dorvex::RecognisedReply& reply);
   void FormCreate();
   void FormDestroy();
   void FormShow();
@@ -61,8 +60,8 @@ class TfrmDVmain : public QWidget {
   void ShowCaptureStatus();
   void ShowPlainMessage(const QString& text);
   void ShowError(const QString& text);
-  void OpenHistoryStore();
-  void RecordReply();
+  void OpenHistory();
+  void RecordReply(const dorvex::RecognisedReply& reply);
   void FlushHistoryAtClose();
   void ShowHistoryWindow();
 
@@ -70,21 +69,13 @@ class TfrmDVmain : public QWidget {
   std::unique_ptr<dorvex::WidgetFieldSet> fields_;
 
   std::unique_ptr<dorvex::TSnoopTCPData> SnoopTCPData;
-  std::unique_ptr<dorvex::CountStore> countStore_;
-  std::unique_ptr<dorvex::WorldListReader> reader_;
-  dorvex::LoginTime loginTime_;
+  // The count store, the login time and the world list reader.
+  std::unique_ptr<dorvex::ReplySession> session_;
 
-  // Where the payload being read came from: the history keeps it with the reply.
-  struct PayloadOrigin {
-    QDateTime captureTimeUtc;
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-  };
-  PayloadOrigin payloadOrigin_;
   QString historyFileSetting_;  // [History] File=, kept as read
   QString historyPath_;         // the history file it names, resolved once at start
   bool historyEnabled_ = true;  // [History] Enabled=
-  std::unique_ptr<dorvex::HistoryStore> history_;
+  std::unique_ptr<dorvex::HistoryRecorder> history_;
   std::unique_ptr<TfrmDVhistory> historyWindow_;  // made when first opened
 
   int wantedAdapterIndex_ = -1;

@@ -24,8 +24,8 @@
 #include "bench/history_window/generated_history.h"
 #include "bench/window/figures.h"
 #include "history/history_store.h"
+#include "history/reply_summary.h"
 #include "window/history/history_window.h"
-#include "window/history/reply_summary.h"
 
 namespace {
 

@@ -31,7 +31,8 @@
 #include "tests/support/frame_builder.h"
 #include "tests/support/live_test_support.h"
 #include "tools/dorvex-cli/cli_app.h"
-#include "tools/dorvex-cli/report_session.h"
+#include "tally/memory_fields.h"
+#include "tally/reply_session.h"
 
 namespace dorvex {
 namespace {
@@ -244,10 +245,12 @@ TEST(CliLiveTest, InterfaceReportsEveryReplyAndItsRecordingReplaysAlike) {
   const QStringList replayLines = QString::fromUtf8(replay.out).split(QStringLiteral("\r\n"));
   ASSERT_EQ(liveLines.size(), 2 * replayLines.size() - 1);
   EXPECT_EQ(liveLines.mid(replayLines.size()), replayLines.mid(1));
-  cli::ReportSession expected(ReportOptions{}, QLocale::system());
+  ReplySession expected;
   for (const Bytes& reply : {kReplyA, kReplyB})
     expected.Feed(reply.data(), qsizetype(reply.size()));
-  EXPECT_EQ(replayLines.mid(1, replayLines.size() - 2), expected.Report().mid(1));
+  MemoryFieldSet fields;
+  EXPECT_EQ(replayLines.mid(1, replayLines.size() - 2),
+            expected.ReportOfLastReply(fields, ReportOptions{}).mid(1));
 }
 
 // --history records each reply of the live capture with the adapter, the server (the listener on

@@ -1,37 +1,25 @@
 // The history store on real SQLite files in temporary folders, with real child processes.
 
+#include "history/history_store.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <array>
-#include <functional>
 #include <set>
 
 #include "history/history_read.h"
-#include "history/history_store.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/history_support.h"
 #include "tests/support/qstring_printer.h"
 
 namespace dorvex {
 namespace {
 
-HistoryReply MakeReply(int i) {
-  const QDateTime utc = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).addSecs(i);
-  return {
-      utc,
-      utc.toOffsetFromUtc(9 * 3600),
-      QStringLiteral("eth0"),
-      QStringLiteral("10.0.0.%1").arg(i % 250),
-      6900,
-      {{QStringLiteral("verdandi"), static_cast<std::uint16_t>(i)}, {QStringLiteral("新世界"), 7}}};
-}
+using test::NumberedReply;
+using test::RawDb;
 
 std::vector<HistoryReply> ReadAll(const QString& path, HistoryRange range = {}) {
   QString error;
@@ -46,40 +34,7 @@ std::set<int> VerdandiCounts(const QString& path) {
   return counts;
 }
 
-std::int64_t Pragma(const QString& path, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* statement = nullptr;
-  std::int64_t value = -1;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    value =
-        sqlite3_column_type(statement, 0) == SQLITE_TEXT
-            ? (QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0))) == "ok")
-            : sqlite3_column_int64(statement, 0);
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
-}
-
-void RawExec(const QString& path, const char* sql) {
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-  sqlite3_close(db);
-}
-
-// Runs `body` in a child process; its return value is the exit code (0: all went as expected).
-int InChild(const std::function<int()>& body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-constexpr int kCurrentVersion = 2;
+constexpr char kCurrentVersion[] = "2";
 
 class HistoryStoreTest : public ::testing::Test {
  protected:
@@ -87,82 +42,84 @@ class HistoryStoreTest : public ::testing::Test {
   QString path_ = dir_.filePath(QStringLiteral("dorvex.sqlite"));
 };
 
-TEST_F(HistoryStoreTest, RecordsAndReadsBackByTimeAndWorld) {
+TEST_F(HistoryStoreTest, RecordsAndReadsBackByTimeAndRow) {
   {
     HistoryStore store(path_);
-    for (int i : {3, 1, 2}) EXPECT_TRUE(store.Record(MakeReply(i)));
+    for (int i : {3, 1, 2}) EXPECT_TRUE(store.Record(NumberedReply(i)));
     EXPECT_EQ(store.StatusText(), QString());
   }
   const auto replies = ReadAll(path_);
   ASSERT_EQ(replies.size(), 3u);
   for (int i = 0; i < 3; ++i) {
-    const HistoryReply expected = MakeReply(i + 1);  // oldest capture time first
-    EXPECT_EQ(replies[std::size_t(i)].captureTimeUtc, expected.captureTimeUtc);
-    EXPECT_EQ(replies[std::size_t(i)].localTime.toString(Qt::ISODate),
-              expected.localTime.toString(Qt::ISODate));
-    EXPECT_EQ(replies[std::size_t(i)].serverAddress, expected.serverAddress);
-    EXPECT_EQ(replies[std::size_t(i)].serverPort, 6900);
-    EXPECT_EQ(replies[std::size_t(i)].adapter, QStringLiteral("eth0"));
-    EXPECT_EQ(replies[std::size_t(i)].records, expected.records);
+    const HistoryReply expected = NumberedReply(i + 1);  // oldest capture time first
+    const HistoryReply& read = replies[std::size_t(i)];
+    EXPECT_EQ(read.captureTimeUtc, expected.captureTimeUtc);
+    EXPECT_EQ(read.localTime.toString(Qt::ISODate), expected.localTime.toString(Qt::ISODate));
+    EXPECT_EQ(std::tie(read.adapter, read.serverAddress, read.serverPort),
+              std::tie(expected.adapter, expected.serverAddress, expected.serverPort));
+    EXPECT_EQ(read.records, expected.records);
   }
-  const HistoryRange range{MakeReply(2).captureTimeUtc, MakeReply(3).captureTimeUtc};
-  ASSERT_EQ(ReadAll(path_, range).size(), 1u);
+  ASSERT_EQ(
+      ReadAll(path_, {NumberedReply(2).captureTimeUtc, NumberedReply(3).captureTimeUtc}).size(),
+      1u);
   QString error;
-  const auto counts = ReadWorldCounts(path_, QStringLiteral("verdandi"), range, error);
-  ASSERT_TRUE(counts && counts->size() == 1u) << error.toStdString();
-  EXPECT_EQ(counts->front().count, 2);
-  EXPECT_EQ(Pragma(path_, "PRAGMA user_version"), kCurrentVersion);
-  EXPECT_EQ(Pragma(path_, "PRAGMA journal_mode"), 0);  // "wal" is text, not "ok"
+  const auto second = ReadReply(path_, 3, error);  // rows in recording order: 3, 1, 2
+  ASSERT_TRUE(second) << error.toStdString();
+  EXPECT_EQ(second->records, NumberedReply(2).records);
+  EXPECT_FALSE(ReadReply(path_, 4, error));
+  EXPECT_EQ(error, path_ + QStringLiteral(" no longer holds the chosen reply"));
+  RawDb db(path_);
+  EXPECT_EQ(db.Value("PRAGMA user_version"), kCurrentVersion);
+  EXPECT_EQ(db.Value("PRAGMA journal_mode"), "wal");
 }
 
 // A missing file, a zero-byte file and a database without tables or version are all taken.
 TEST_F(HistoryStoreTest, CreatesOrInitialisesEmptyFiles) {
-  const std::array<std::function<void(const QString&)>, 3> makers{
+  const std::function<void(const QString&)> makers[] = {
       [](const QString&) {},
       [](const QString& path) { ASSERT_TRUE(test::WriteFileBytes(path, {})); },
-      [](const QString& path) { RawExec(path, "CREATE TABLE t (x); DROP TABLE t;"); },
+      [](const QString& path) {
+        ASSERT_TRUE(RawDb(path).Exec("CREATE TABLE t (x); DROP TABLE t"));
+      },
   };
-  for (std::size_t k = 0; k < makers.size(); ++k) {
-    const QString path = dir_.filePath(QStringLiteral("empty%1.sqlite").arg(k));
-    makers[k](path);
-    {
-      HistoryStore store(path);
-      EXPECT_TRUE(store.Record(MakeReply(1))) << k << store.StatusText().toStdString();
-    }
-    EXPECT_EQ(Pragma(path, "PRAGMA user_version"), kCurrentVersion) << k;
+  int k = 0;
+  for (const auto& make : makers) {
+    const QString path = dir_.filePath(QStringLiteral("empty%1.sqlite").arg(k++));
+    make(path);
+    EXPECT_TRUE(HistoryStore(path).Record(NumberedReply(1))) << k;
+    EXPECT_EQ(RawDb(path).Value("PRAGMA user_version"), kCurrentVersion) << k;
     EXPECT_EQ(ReadAll(path).size(), 1u) << k;
   }
 }
 
+// Never written, and named with the reason; a read of a damaged file fails where it meets the
+// damage, naming the file and SQLite's reason.
 TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   struct Case {
     const char* name;
     const char* reason;
     std::function<void(const QString&)> make;
+    const char* readError = nullptr;  // what a read says, where it is not the reason
   };
   const Case cases[] = {
       {"text", "not an SQLite database",
-       [](const QString& path) {
-         ASSERT_TRUE(test::WriteFileBytes(path, "my notes, not a database\n"));
-       }},
+       [](const QString& path) { ASSERT_TRUE(test::WriteFileBytes(path, "my notes\n")); }},
       {"foreign", "another program's database",
-       [](const QString& path) { RawExec(path, "CREATE TABLE accounts (name, balance);"); }},
+       [](const QString& path) { ASSERT_TRUE(RawDb(path).Exec("CREATE TABLE accounts (name)")); }},
       {"newer", "newer Dorvex",
        [](const QString& path) {
-         { HistoryStore(path).Record(MakeReply(1)); }
-         const QByteArray newer = "PRAGMA user_version=" + QByteArray::number(kCurrentVersion + 1);
-         RawExec(path, newer.constData());
+         HistoryStore(path).Record(NumberedReply(1));
+         ASSERT_TRUE(RawDb(path).Exec("PRAGMA user_version=3"));
        }},
       {"damaged", "damaged",
        [](const QString& path) {
          {
            HistoryStore store(path);
-           for (int i = 0; i < 300; ++i) store.Record(MakeReply(i));
+           for (int i = 0; i < 300; ++i) store.Record(NumberedReply(i));
          }
-         QFile file(path);
-         ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.seek(4096));
-         file.write(QByteArray(2 * 4096, '\x5A'));
-       }},
+         test::DamagePages(path);
+       },
+       "malformed"},
   };
   for (const Case& c : cases) {
     const QString path = dir_.filePath(QString::fromLatin1(c.name));
@@ -170,51 +127,60 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
     const QByteArray before = test::ReadFileBytes(path);
     {
       HistoryStore store(path);
-      EXPECT_FALSE(store.Record(MakeReply(5))) << c.name;
+      EXPECT_FALSE(store.Record(NumberedReply(5))) << c.name;
       EXPECT_TRUE(store.Refused()) << c.name;
-      EXPECT_EQ(store.Pending(), 1u) << c.name;
       EXPECT_TRUE(store.StatusText().contains(path)) << store.StatusText().toStdString();
       EXPECT_TRUE(store.StatusText().contains(QString::fromUtf8(c.reason)))
           << store.StatusText().toStdString();
     }
     EXPECT_EQ(test::ReadFileBytes(path), before) << c.name;
+    QString error;
+    EXPECT_FALSE(ReadHistory(path, {}, error)) << c.name;
+    EXPECT_TRUE(error.startsWith(path) &&
+                error.contains(QString::fromUtf8(c.readError ? c.readError : c.reason)))
+        << error.toStdString();
   }
 }
 
 // Another program holds the write lock past the busy timeout: the reply waits, then is written.
 TEST_F(HistoryStoreTest, LockedFileQueuesAndRetries) {
   HistoryStore store(path_, {50});
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path_).constData(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  EXPECT_FALSE(store.Record(MakeReply(1)));
-  EXPECT_EQ(store.Pending(), 1u);
-  EXPECT_TRUE(store.StatusText().contains(QStringLiteral("in use")))
-      << store.StatusText().toStdString();
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
-  EXPECT_TRUE(store.Record(MakeReply(2)));
+  {
+    RawDb other(path_);
+    ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
+    EXPECT_FALSE(store.Record(NumberedReply(1)));
+    EXPECT_EQ(store.Pending(), 1u);
+    EXPECT_TRUE(store.StatusText().contains(QStringLiteral("in use")))
+        << store.StatusText().toStdString();
+  }
+  EXPECT_TRUE(store.Record(NumberedReply(2)));
   EXPECT_EQ(store.StatusText(), QString());
   EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2}));
 }
 
-// A batch goes in whole or waits whole: while another program holds the lock, none of it is
-// written; afterwards the queued replies and the new batch are all written.
-TEST_F(HistoryStoreTest, RecordAllWritesTheQueueAsOneBatch) {
-  HistoryStore store(path_, {50});
-  EXPECT_TRUE(store.RecordAll({MakeReply(1), MakeReply(2)}));
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path_).constData(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-  EXPECT_FALSE(store.RecordAll({MakeReply(3), MakeReply(4)}));
-  EXPECT_EQ(store.Pending(), 2u);
-  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2}));
-  sqlite3_close(other);
-  EXPECT_TRUE(store.RecordAll({MakeReply(5)}));
-  EXPECT_EQ(store.Pending(), 0u);
-  EXPECT_EQ(store.StatusText(), QString());
-  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2, 3, 4, 5}));
+// An import's batch goes in whole or waits whole: the disk fills (a file size limit) part way
+// through it, and none of it is written; once there is room again, all of it is.
+TEST_F(HistoryStoreTest, BatchOnAFullDiskWaitsWholeThenIsWritten) {
+  EXPECT_EQ(test::InChild([&] {
+              signal(SIGXFSZ, SIG_IGN);
+              HistoryStore store(path_);
+              if (!store.Record(NumberedReply(1))) return 10;
+              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 65536);
+              const rlimit limit{room, RLIM_INFINITY};
+              if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
+              std::vector<HistoryReply> batch;
+              for (int i = 2; i <= 300; ++i) batch.push_back(NumberedReply(i));
+              if (store.RecordAll(std::move(batch)) || store.Pending() != 299) return 12;
+              if (!store.StatusText().contains(path_)) return 13;
+              QString error;
+              const auto written = ReadHistory(path_, {}, error);
+              if (!written || written->size() != 1) return 14;
+              const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+              if (setrlimit(RLIMIT_FSIZE, &unlimited) != 0) return 15;
+              return store.Flush() && store.StatusText().isEmpty() ? 0 : 16;
+            }),
+            0);
+  EXPECT_EQ(VerdandiCounts(path_).size(), 300u);
 }
 
 TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
@@ -225,7 +191,7 @@ TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
     if (children[c] == 0) {
       HistoryStore store(path_, {10000});
       for (int i = 0; i < 100; ++i) {
-        if (!store.Record(MakeReply(c * 1000 + i))) _exit(1);
+        if (!store.Record(NumberedReply(c * 1000 + i))) _exit(1);
       }
       _exit(0);
     }
@@ -236,7 +202,7 @@ TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
   EXPECT_EQ(ReadAll(path_).size(), 200u);
-  EXPECT_EQ(Pragma(path_, "PRAGMA integrity_check"), 1);
+  EXPECT_EQ(RawDb(path_).Value("PRAGMA integrity_check"), "ok");
 }
 
 TEST_F(HistoryStoreTest, KilledWriterLeavesEveryCommittedReply) {
@@ -247,7 +213,7 @@ TEST_F(HistoryStoreTest, KilledWriterLeavesEveryCommittedReply) {
     close(fds[0]);
     HistoryStore store(path_);
     for (int i = 0;; ++i) {
-      if (store.Record(MakeReply(i)) && write(fds[1], &i, sizeof i) != sizeof i) _exit(1);
+      if (store.Record(NumberedReply(i)) && write(fds[1], &i, sizeof i) != sizeof i) _exit(1);
     }
   }
   close(fds[1]);
@@ -259,11 +225,10 @@ TEST_F(HistoryStoreTest, KilledWriterLeavesEveryCommittedReply) {
   close(fds[0]);
   waitpid(child, nullptr, 0);
   ASSERT_GE(committed.size(), 200u);
-  EXPECT_EQ(Pragma(path_, "PRAGMA integrity_check"), 1);
+  EXPECT_EQ(RawDb(path_).Value("PRAGMA integrity_check"), "ok");
   const std::set<int> stored = VerdandiCounts(path_);
   for (const int reported : committed) EXPECT_TRUE(stored.count(reported)) << reported;
-  HistoryStore reopened(path_);
-  EXPECT_TRUE(reopened.Record(MakeReply(60000)));
+  EXPECT_TRUE(HistoryStore(path_).Record(NumberedReply(60000)));
 }
 
 // A read-only file or folder: the reply waits in memory until writing is possible again. Run as
@@ -278,46 +243,24 @@ TEST_F(HistoryStoreTest, ReadOnlyFileOrFolderQueuesAndRetries) {
   const Case cases[] = {{file.constData(), 0444, 0644}, {folder.constData(), 0555, 0755}};
   for (const Case& c : cases) {
     QFile::remove(path_);
-    { HistoryStore(path_).Record(MakeReply(1)); }
+    HistoryStore(path_).Record(NumberedReply(1));
     if (geteuid() == 0) {
       ASSERT_EQ(chown(folder.constData(), 65534, 65534), 0);
       ASSERT_EQ(chown(file.constData(), 65534, 65534), 0);
     }
-    EXPECT_EQ(InChild([&] {
-                if (geteuid() == 0 &&
-                    (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0))
-                  return 10;
+    EXPECT_EQ(test::InChild([&] {
+                if (!test::BecomeNobody()) return 10;
                 if (chmod(c.path, c.locked) != 0) return 11;
                 HistoryStore store(path_);
-                if (store.Record(MakeReply(2)) || store.Pending() != 1) return 12;
+                if (store.Record(NumberedReply(2)) || store.Pending() != 1) return 12;
                 if (!store.StatusText().contains(path_)) return 13;
                 if (chmod(c.path, c.unlocked) != 0) return 14;
-                return store.Record(MakeReply(3)) ? 0 : 15;
+                return store.Record(NumberedReply(3)) ? 0 : 15;
               }),
               0)
         << c.path;
     EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2, 3})) << c.path;
   }
-}
-
-// A full disk, made by a file size limit: the replies wait in memory, then all are written.
-TEST_F(HistoryStoreTest, FullDiskQueuesAndRetries) {
-  EXPECT_EQ(InChild([&] {
-              signal(SIGXFSZ, SIG_IGN);
-              HistoryStore store(path_);
-              if (!store.Record(MakeReply(1))) return 10;
-              const rlimit limit{1, RLIM_INFINITY};
-              if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
-              for (int i = 2; i <= 4; ++i) {
-                if (store.Record(MakeReply(i))) return 12;
-              }
-              if (store.Pending() != 3 || !store.StatusText().contains(path_)) return 13;
-              const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-              if (setrlimit(RLIMIT_FSIZE, &unlimited) != 0) return 14;
-              return store.Flush() && store.StatusText().isEmpty() ? 0 : 15;
-            }),
-            0);
-  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2, 3, 4}));
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ const QLocale kJapanese(QLocale::Japanese, QLocale::Japan);
 
 QStringList Render(const MemoryFieldSet& fields, ReportOptions options,
                    const QDateTime& loginTime = {}) {
-  return BuildResultString(fields, CalcTotals(fields), loginTime, options, kJapanese);
+  return BuildResultString(ReadFieldCounts(fields), loginTime, options, kJapanese);
 }
 
 TEST(ReportTest, EmptyFieldsGiveNotMeasuredAndZeroTotals) {

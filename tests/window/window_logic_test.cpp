@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "window/app_settings.h"
+#include "settings/app_settings.h"
 #include "window/capture_status.h"
 
 namespace dorvex {

@@ -1,15 +1,18 @@
 #include "tools/dorvex-cli/cli_app.h"
 
+#include <QBuffer>
 #include <QLocale>
 #include <optional>
 
+#include "history/history_csv.h"
+#include "history/history_export.h"
+#include "history/history_recorder.h"
+#include "tally/memory_fields.h"
+#include "tally/reply_session.h"
 #include "tools/dorvex-cli/cli_options.h"
-#include "tools/dorvex-cli/history_export.h"
-#include "tools/dorvex-cli/history_recorder.h"
 #include "tools/dorvex-cli/interface_list.h"
 #include "tools/dorvex-cli/payload_sources.h"
 #include "tools/dorvex-cli/report_output.h"
-#include "tools/dorvex-cli/report_session.h"
 
 namespace dorvex::cli {
 
@@ -29,6 +32,26 @@ int UsageFailure(std::FILE* err, const QString& message) {
   return kExitUsage;
 }
 
+// --export-csv: "-" is `out`, written only once the whole CSV is read; a file is replaced in one
+// step, never left half written.
+bool ExportCsv(const HistoryOptions& options, std::FILE* out, QString& error) {
+  const HistoryRange range{options.since, options.until};
+  if (options.exportCsv == u"-") {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!WriteHistoryCsv(options.file, range, buffer, error)) return false;
+    if (WriteAll(out, buffer.data())) return true;
+    error = QStringLiteral("cannot write the CSV to standard output");
+    return false;
+  }
+  CsvExportFailure failure;
+  if (ExportHistoryCsvFile(options.file, range, options.exportCsv, failure)) return true;
+  error = failure.target
+              ? QStringLiteral("%1: cannot write: %2").arg(options.exportCsv, failure.reason)
+              : failure.reason;
+  return false;
+}
+
 }  // namespace
 
 int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
@@ -46,7 +69,7 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   if (options->capture.listInterfaces) return ListInterfaces(out, err);
   if (options->history.Exports()) {
     QString exportError;
-    if (ExportHistoryCsv(options->history, out, exportError)) return kExitOk;
+    if (ExportCsv(options->history, out, exportError)) return kExitOk;
     PrintError(err, exportError);
     return kExitFailure;
   }
@@ -61,31 +84,35 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   for (const auto& source : sources) {
     if (!clock) clock = source->LoginClock();
   }
-  ReportSession session(options->report, QLocale::system(), std::move(clock));
+  ReplySession session(std::move(clock));
+  MemoryFieldSet fields;
   const bool reportEveryReply = options->capture.ReportEveryReply();
   bool writeFailed = false;
   const auto writeReport = [&] {
-    const QByteArray bytes = EncodeReport(JoinReportLines(session.Report()), options->encoding);
-    if (!WriteAll(out, bytes)) writeFailed = true;
+    const QStringList lines = session.ReportOfLastReply(fields, options->report, QLocale::system());
+    if (!WriteAll(out, EncodeReport(JoinReportLines(lines), options->encoding))) {
+      writeFailed = true;
+    }
   };
   std::optional<HistoryRecorder> recorder;
   if (options->history.Records()) {
     recorder.emplace(options->history.file, reportEveryReply ? 1 : kRepliesPerImportCommit);
   }
-  // The replies recorded so far are written (or said to be lost) however the run ends.
+  // A live capture prints the report at every reply; other sources once, at the end.
+  QObject::connect(&session, &ReplySession::ReplyRecognised, [&](const RecognisedReply& reply) {
+    if (recorder) recorder->Record(reply);
+    if (reportEveryReply) writeReport();
+  });
+  // The replies recorded so far are written (or said to be lost) however the run ends; unlike the
+  // window, which retries, the run ends here.
   const auto historyWritten = [&] {
-    QString historyError;
-    if (!recorder || recorder->Finish(historyError)) return true;
-    PrintError(err, historyError);
+    if (!recorder || recorder->Flush()) return true;
+    PrintError(err, recorder->LossText());
     return false;
   };
-  // A live capture prints the report at every reply; other sources once, at the end.
   const PayloadSink feed = [&](const std::uint8_t* data, std::int64_t length,
                                const PayloadOrigin& origin) {
-    const bool reply = session.Feed(data, length);
-    if (reply && recorder) recorder->Record(origin, session);
-    if (reply && reportEveryReply) writeReport();
-    return reply;
+    return session.Feed(data, length, origin);
   };
   for (const auto& source : sources) {
     SourceError sourceError;

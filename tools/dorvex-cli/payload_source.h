@@ -7,17 +7,9 @@
 #include <functional>
 
 #include "tally/login_time.h"
+#include "tally/reply_session.h"
 
 namespace dorvex::cli {
-
-// Where a payload was captured: its frame's capture time, the segment's source (for a server's
-// reply, the server) and the adapter. A payload file has no frame: a null time and no source.
-struct PayloadOrigin {
-  QDateTime captureTimeUtc;
-  std::uint32_t address = 0;  // IPv4, host byte order
-  std::uint16_t port = 0;
-  QString adapter;  // empty but for a live capture
-};
 
 // Receives one TCP payload and its origin; the bytes are valid for the duration of the call only.
 // True when the payload was a world list reply.

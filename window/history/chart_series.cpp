@@ -8,14 +8,14 @@ namespace dorvex {
 
 namespace {
 
-// The line of `value` over every summary; a kNoCount value leaves no point.
+// The line of `value` over every summary; a kNotMeasured value leaves no point.
 ChartSeries LineOf(QString name, const std::vector<ReplySummary>& summaries,
                    const std::function<std::int64_t(const ReplySummary&)>& value) {
   ChartSeries series{std::move(name), {}};
   series.points.reserve(summaries.size());
   for (const ReplySummary& summary : summaries) {
     const std::int64_t y = value(summary);
-    if (y == kNoCount) continue;
+    if (y == kNotMeasured) continue;
     series.points.emplace_back(static_cast<qreal>(summary.captureMs), static_cast<qreal>(y));
   }
   return series;
@@ -36,7 +36,7 @@ std::vector<ChartSeries> BuildChartSeries(const std::vector<ReplySummary>& summa
                          [](const ReplySummary& s) { return std::int64_t{PvpCount(s)}; }));
   const auto worlds = WorldStringTable();
   for (const std::size_t index : worldIndexes) {
-    if (index >= kTableWorldCount || index >= worlds.size()) continue;
+    if (index >= kWorldTableSize || index >= worlds.size()) continue;
     lines.push_back(LineOf(worlds[index].name, summaries, [index](const ReplySummary& s) {
       return std::int64_t{s.worlds[index]};
     }));

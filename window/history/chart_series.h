@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-#include "window/history/reply_summary.h"
+#include "history/reply_summary.h"
 
 namespace dorvex {
 

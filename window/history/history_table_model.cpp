@@ -21,10 +21,9 @@ const ReplySummary* HistoryTableModel::ReplyAt(int row) const {
   return &summaries_[summaries_.size() - 1 - static_cast<std::size_t>(row)];
 }
 
-int HistoryTableModel::RowOf(qint64 captureMs, int sameMsIndex) const {
-  const auto found = std::find_if(summaries_.begin(), summaries_.end(), [&](const ReplySummary& s) {
-    return s.captureMs == captureMs && s.sameMsIndex == sameMsIndex;
-  });
+int HistoryTableModel::RowOf(qint64 id) const {
+  const auto found = std::find_if(summaries_.begin(), summaries_.end(),
+                                  [&](const ReplySummary& s) { return s.id == id; });
   if (found == summaries_.end()) return -1;
   return rowCount() - 1 - static_cast<int>(found - summaries_.begin());
 }
@@ -69,7 +68,7 @@ QString HistoryTableModel::CellText(const ReplySummary& summary, int column) con
       return QString::number(summary.totals.grand);
     case kPvp: {
       const std::int32_t pvp = PvpCount(summary);
-      return pvp == kNoCount ? QString() : QString::number(pvp);
+      return pvp == kNotMeasured ? QString() : QString::number(pvp);
     }
     default:
       return QString::number(summary.totals.group[static_cast<std::size_t>(column - kGroup1)]);

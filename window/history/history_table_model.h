@@ -5,7 +5,7 @@
 #include <QAbstractTableModel>
 #include <vector>
 
-#include "window/history/reply_summary.h"
+#include "history/reply_summary.h"
 
 namespace dorvex {
 
@@ -17,8 +17,8 @@ class HistoryTableModel : public QAbstractTableModel {
   const std::vector<ReplySummary>& Replies() const { return summaries_; }
   // The summary shown in `row`; null when there is no such row.
   const ReplySummary* ReplyAt(int row) const;
-  // The row showing the reply of `captureMs` and `sameMsIndex`, -1 when none does.
-  int RowOf(qint64 captureMs, int sameMsIndex) const;
+  // The row showing the reply of row `id` in the file, -1 when none does.
+  int RowOf(qint64 id) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -13,22 +13,19 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "history/history_csv.h"
-#include "history/history_reply.h"
-#include "tally/memory_fields.h"
-#include "tally/totals.h"
+#include "history/history_export.h"
+#include "history/history_range_choice.h"
+#include "history/reply_summary.h"
+#include "tally/field_counts.h"
 #include "tally/world_table.h"
 #include "window/history/chart_series.h"
 #include "window/history/history_chart_view.h"
-#include "window/history/history_range_choice.h"
 #include "window/history/history_table_model.h"
-#include "window/history/reply_summary.h"
 
 using dorvex::RangeChoice;
 
@@ -218,8 +215,8 @@ void TfrmDVhistory::Reload() {
   ShowReplies(std::move(summaries), error);
 }
 
-// Reads only the replies from the last shown one's millisecond on, when the range is open-ended
-// and what is shown is current: after each recorded reply, a large range is not read again whole.
+// Reads only the replies recorded since, when the range is open-ended and what is shown is
+// current: after each recorded reply, a large range is not read again whole.
 void TfrmDVhistory::ReadNewer() {
   const dorvex::HistoryRange range = CurrentRange();
   const std::vector<dorvex::ReplySummary>& shown = model_->Replies();
@@ -228,12 +225,8 @@ void TfrmDVhistory::ReadNewer() {
     return;
   }
   pending_ = Pending::kNothing;
-  const qint64 lastMs = shown.back().captureMs;
   QString error;
-  std::optional<std::vector<dorvex::ReplySummary>> newer = dorvex::ReadReplySummaries(
-      historyPath_, {QDateTime::fromMSecsSinceEpoch(lastMs, Qt::UTC), {}}, error);
-  if (newer) newer = dorvex::MergeNewerSummaries(shown, std::move(*newer), range.since);
-  ShowReplies(std::move(newer), error);
+  ShowReplies(dorvex::ReadNewerSummaries(historyPath_, shown, range.since, error), error);
 }
 
 // Shows `summaries` (or `error` when they could not be read), keeping the chosen reply chosen
@@ -241,8 +234,7 @@ void TfrmDVhistory::ReadNewer() {
 void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
                                 const QString& error) {
   const dorvex::ReplySummary* chosen = model_->ReplyAt(table_->currentIndex().row());
-  const qint64 chosenMs = chosen ? chosen->captureMs : 0;
-  const int chosenIndex = chosen ? chosen->sameMsIndex : -1;
+  const qint64 chosenId = chosen ? chosen->id : -1;
   shownRead_ = summaries.has_value();
   model_->SetReplies(summaries ? std::move(*summaries) : std::vector<dorvex::ReplySummary>{});
   DrawChart();
@@ -254,7 +246,7 @@ void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>>
   } else {
     ShowMessage(count == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(count));
   }
-  const int row = chosenIndex < 0 ? -1 : model_->RowOf(chosenMs, chosenIndex);
+  const int row = chosenId < 0 ? -1 : model_->RowOf(chosenId);
   if (row >= 0) {
     table_->selectRow(row);
     table_->setCurrentIndex(model_->index(row, 0));
@@ -282,12 +274,10 @@ void TfrmDVhistory::OnReplyChosen() {
   const dorvex::ReplySummary* chosen = model_->ReplyAt(table_->currentIndex().row());
   if (chosen) {
     QString error;
-    const auto reply =
-        dorvex::ReadSummarizedReply(historyPath_, chosen->captureMs, chosen->sameMsIndex, error);
+    const auto reply = dorvex::ReadReply(historyPath_, chosen->id, error);
     if (reply) {
-      const dorvex::MemoryFieldSet fields = dorvex::ReplyFields(reply->records);
-      reportLines_ = dorvex::BuildResultString(fields, dorvex::CalcTotals(fields), reply->localTime,
-                                               reportOptions_());
+      reportLines_ = dorvex::BuildResultString(dorvex::CountsOfReply(reply->records),
+                                               reply->localTime, reportOptions_());
     } else {
       ShowMessage(error);
     }
@@ -308,25 +298,14 @@ QString TfrmDVhistory::DefaultExportPath() {
                                       QStringLiteral("CSV (*.csv)"));
 }
 
-// Writes the current range through a QSaveFile, so a failed export leaves no partial file.
+// A failed export leaves no partial file.
 void TfrmDVhistory::ExportCsv() {
   const QString target = exportPathChooser_();
   if (target.isEmpty()) return;
-  QSaveFile file(target);
-  QString error;
-  bool written = file.open(QIODevice::WriteOnly);
-  if (!written) {
-    error = file.errorString();
-  } else {
-    written = dorvex::WriteHistoryCsv(historyPath_, CurrentRange(), file, error);
-    if (written && !file.commit()) {
-      written = false;
-      error = file.errorString();
-    }
-  }
-  if (!written) {
+  dorvex::CsvExportFailure failure;
+  if (!dorvex::ExportHistoryCsvFile(historyPath_, CurrentRange(), target, failure)) {
     QMessageBox::warning(this, QStringLiteral("Export CSV"),
                          QStringLiteral("Cannot export the history to %1: %2")
-                             .arg(QDir::toNativeSeparators(target), error));
+                             .arg(QDir::toNativeSeparators(target), failure.reason));
   }
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "history/history_read.h"
+#include "history/reply_summary.h"
 #include "tally/report.h"
-#include "window/history/reply_summary.h"
 
 class QComboBox;
 class QDateEdit;

@@ -1,4 +1,4 @@
-#include "window/history/history_range_choice.h"
+#include "history/history_range_choice.h"
 
 namespace dorvex {
 

@@ -1,4 +1,4 @@
-#include "window/app_settings.h"
+#include "settings/app_settings.h"
 
 namespace dorvex {
 

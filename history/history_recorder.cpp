@@ -1,0 +1,36 @@
+#include "history/history_recorder.h"
+
+#include <utility>
+
+namespace dorvex {
+
+HistoryReply ToHistoryReply(const RecognisedReply& reply) {
+  return {reply.origin.captureTimeUtc,    reply.loginTime,   reply.origin.adapter,
+          IPv4Text(reply.origin.address), reply.origin.port, reply.records};
+}
+
+HistoryRecorder::HistoryRecorder(QString path, std::size_t perCommit)
+    : store_(std::move(path)), perCommit_(perCommit) {}
+
+bool HistoryRecorder::Record(const RecognisedReply& reply) {
+  if (store_.Refused()) return false;  // a file that is not ours is never written
+  if (perCommit_ <= 1) return store_.Record(ToHistoryReply(reply));
+  batch_.push_back(ToHistoryReply(reply));
+  if (batch_.size() < perCommit_) return store_.Pending() == 0;
+  return Flush();
+}
+
+bool HistoryRecorder::Flush() {
+  if (store_.Refused()) return false;
+  return batch_.empty() ? store_.Flush() : store_.RecordAll(std::exchange(batch_, {}));
+}
+
+QString HistoryRecorder::LossText() const {
+  if (store_.Refused()) return store_.StatusText();
+  if (Waiting() == 0) return {};
+  return QStringLiteral("%1 replies were not saved to %2: %3")
+      .arg(Waiting())
+      .arg(store_.Path(), store_.FailureReason());
+}
+
+}  // namespace dorvex

@@ -1,0 +1,34 @@
+#include "tally/reply_session.h"
+
+#include <utility>
+
+#include "tally/update_cycle.h"
+
+namespace dorvex {
+
+ReplySession::ReplySession(LoginTime::Clock clock, QObject* parent)
+    : QObject(parent), loginTime_(std::move(clock)), reader_(store_, loginTime_, [this] {
+        lastReplyLoginTime_ = loginTime_.Value();
+        emit ReplyRecognised({reader_.LastReplyRecords(), lastReplyLoginTime_, origin_});
+      }) {
+  loginTime_.Stamp();
+}
+
+bool ReplySession::Feed(const std::uint8_t* data, std::int64_t length,
+                        const PayloadOrigin& origin) {
+  origin_ = origin;
+  return reader_.Read(data, length);
+}
+
+QStringList ReplySession::Update(FieldAccess& fields, ReportOptions options,
+                                 const QLocale& locale) const {
+  return RunUpdateCycle(store_, fields, loginTime_.Value(), options, locale);
+}
+
+QStringList ReplySession::ReportOfLastReply(FieldAccess& fields, ReportOptions options,
+                                            const QLocale& locale) const {
+  const QDateTime& at = lastReplyLoginTime_.isNull() ? loginTime_.Value() : lastReplyLoginTime_;
+  return RunUpdateCycle(store_, fields, at, options, locale);
+}
+
+}  // namespace dorvex

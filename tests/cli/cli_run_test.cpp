@@ -1,0 +1,319 @@
+// dorvex-cli end to end: the built program run on payload files and on capture files written by
+// libpcap, recording into real history files and exporting them as CSV.
+
+#include <gtest/gtest.h>
+#include <pcap/pcap.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <tuple>
+
+#include "history/history_read.h"
+#include "tests/support/cli_run.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/frame_builder.h"
+#include "tests/support/history_support.h"
+#include "tests/support/qstring_printer.h"
+
+namespace dorvex {
+namespace {
+
+using test::Bytes;
+
+const QString kSample = QStringLiteral(DORVEX_SAMPLES_DIR "/world_list_reply.bin");
+const QString kCli = QStringLiteral(DORVEX_CLI_PATH);
+
+test::ProgramRun RunCli(const QStringList& arguments, bool unprivileged = false) {
+  return test::RunProgram(kCli, arguments, unprivileged);
+}
+
+// The report's lines, decoded from the given encoding; every line must end in CR LF.
+QStringList LinesOf(const QByteArray& out, const char* encoding = "UTF-8") {
+  QStringDecoder decoder(encoding);
+  const QString text = decoder.decode(out);
+  EXPECT_FALSE(decoder.hasError());
+  EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n")));
+  return text.chopped(2).split(QStringLiteral("\r\n"));
+}
+
+// The sample reply's report after its login line, Expand on and Compatible off.
+const QStringList kExpanded = QString::fromUtf16(
+                                  uR"(【計測方法】ワールドセレクト表示値 (Dorvex)
+
+【verdandi】 1200
+【　magni .】 800
+【　surt　..】 (未計測)
+【..forsety.】 (未計測)
+【　garm ..】 (未計測)
+【temp1】 50
+
+【　tyr　　.】 (未計測)
+【　idun　 .】 (未計測)
+【　eir　　..】 (未計測)
+【　freya　】 (未計測)
+【 baldur　】 (未計測)
+【　chaos..】 2000
+
+【　thor　..】 950
+【　bijou　.】 (未計測)
+【　ses　　】 (未計測)
+【　sara　 】 (未計測)
+【 fenrir　 】 (未計測)
+【　loki　　.】 (未計測)
+
+【　lydia　 】 (未計測)
+【　tiamet.】 (未計測)
+【　lisa　　.】 900
+【　odin　 .】 (未計測)
+【.heimdal.】 (未計測)
+【　iris　　 】 (未計測)
+
+【　urdr　　 】 300
+
+【グループ1合計】2050 (33.06%)
+【グループ2合計】2000 (32.26%)
+【グループ3合計】950 (15.32%)
+【グループ4合計】900 (14.52%)
+【　 全鯖合計 　.】6200
+
+【一期鯖 合計】2000 (32.26%)
+【二期鯖 合計】0 (0.00%)
+【三期鯖 合計】950 (15.32%)
+【四期鯖 合計】900 (14.52%)
+【五期鯖 合計】800 (12.90%))")
+                                  .split(u'\n');
+
+TEST(CliTest, SampleGivesTheSampleReportApartFromLoginLine) {
+  static const QRegularExpression kLoginLine(
+      QStringLiteral("^【ログイン日時】\\d{4}年\\d\\d月\\d\\d日 \\([日月火水木金土]\\) "
+                     "\\d\\d:\\d\\d:\\d\\d$"));
+  // Expand off: no generation totals, no percentages.
+  QStringList plain = kExpanded.mid(0, 37);
+  plain.replaceInStrings(QRegularExpression(QStringLiteral(" \\(.*%\\)$")), QString());
+  // Compatible: no program tag; the PVP line moves among the totals.
+  QStringList compatible = kExpanded;
+  compatible[0] = QStringLiteral("【計測方法】ワールドセレクト表示値");
+  compatible.remove(30, 2);
+  compatible.insert(34, QStringLiteral("【.　　　urdr　　　.】 300"));
+  // Options, expected lines after the login line, encoding.
+  const std::tuple<QStringList, QStringList, const char*> cases[] = {
+      {{}, kExpanded, "UTF-8"},
+      {{"--no-expand"}, plain, "UTF-8"},
+      {{"--compatible"}, compatible, "UTF-8"},
+      {{"--encoding", "cp932"}, kExpanded, "CP932"}};
+  for (const auto& [options, expected, encoding] : cases) {
+    SCOPED_TRACE(options.join(u' ').toStdString());
+    const test::ProgramRun run = test::RunProgram(kCli, options + QStringList{kSample});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty());
+    const QStringList lines = LinesOf(run.out, encoding);
+    EXPECT_TRUE(kLoginLine.match(lines.value(0)).hasMatch()) << lines.value(0).toStdString();
+    EXPECT_EQ(lines.mid(1), expected);
+  }
+}
+
+// One captured frame: its capture time and its IPv4 datagram.
+struct Frame {
+  const char* tokyoTime;
+  Bytes datagram;
+};
+
+// A TCP segment from `source`:`sourcePort`; the client is 10.0.0.2:50000, the server port 6900.
+Bytes Segment(std::array<std::uint8_t, 4> source, std::uint16_t sourcePort,
+              std::uint16_t destinationPort, const Bytes& payload) {
+  Bytes datagram = test::BuildDatagram(
+      test::DatagramLayout().Payload(payload).Ports(sourcePort, destinationPort));
+  std::copy(source.begin(), source.end(), datagram.begin() + 12);
+  return datagram;
+}
+Bytes FromServer(std::uint8_t host, const Bytes& payload) {
+  return Segment({10, 1, 2, host}, 6900, 50000, payload);
+}
+Bytes FromClient() {
+  return Segment({10, 0, 0, 2}, 50000, 6900, test::Payload(40));
+}
+
+// Three logins, each a client payload (the login time the report shows is stamped by the payload
+// before the reply) and the server's world list reply; times in Tokyo around midnight.
+void WriteThreeLogins(const QString& path) {
+  const Frame frames[] = {
+      {"2024-05-01T08:59:59.500", FromClient()},
+      {"2024-05-01T09:00:00.250",
+       FromServer(3, test::WorldListReply({{"verdandi", 1200}, {"magni", 800}}))},
+      {"2024-05-01T23:59:58.000", FromClient()},
+      {"2024-05-01T23:59:59.999",
+       FromServer(4, test::WorldListReply({{"thor", 950}, {"newone", 30}}))},
+      {"2024-05-02T00:00:00.000", FromClient()},
+      {"2024-05-02T00:00:00.100",
+       FromServer(3, test::WorldListReply({{"urdr", 300}, {"lisa", 900}}))},
+  };
+  pcap_t* dead = pcap_open_dead(DLT_EN10MB, 65535);
+  pcap_dumper_t* dumper = pcap_dump_open(dead, QFile::encodeName(path).constData());
+  ASSERT_TRUE(dumper) << pcap_geterr(dead);
+  for (const Frame& frame : frames) {
+    const Bytes bytes = test::WithEthernet(frame.datagram);
+    const qint64 ms =
+        QDateTime::fromString(QString::fromLatin1(frame.tokyoTime) + "+09:00", Qt::ISODateWithMs)
+            .toMSecsSinceEpoch();
+    pcap_pkthdr header{};
+    header.ts.tv_sec = static_cast<time_t>(ms / 1000);
+    header.ts.tv_usec = static_cast<suseconds_t>(ms % 1000 * 1000 + 7);  // below a millisecond
+    header.caplen = header.len = static_cast<bpf_u_int32>(bytes.size());
+    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, bytes.data());
+  }
+  pcap_dump_close(dumper);
+  pcap_close(dead);
+}
+
+const QByteArray kHeader =
+    "time,verdandi,magni,surt,forsety,garm,tyr,idun,eir,freya,baldur,chaos,thor,bijou,ses,sara,"
+    "fenrir,loki,lydia,tiamet,lisa,odin,heimdal,iris,urdr,other,group 1,group 2,group 3,group 4,"
+    "generation 1,generation 2,generation 3,generation 4,generation 5,total\r\n";
+const QByteArray kRowA =
+    "2024-05-01T08:59:59+09:00,1200,800,,,,,,,,,,,,,,,,,,,,,,,,2000,0,0,0,0,0,0,0,800,2000\r\n";
+const QByteArray kRowB =
+    "2024-05-01T23:59:58+09:00,,,,,,,,,,,,950,,,,,,,,,,,,,30,30,0,950,0,0,0,950,0,0,980\r\n";
+const QByteArray kRowC =
+    "2024-05-02T00:00:00+09:00,,,,,,,,,,,,,,,,,,,,900,,,,300,,0,0,0,900,0,0,0,900,0,1200\r\n";
+
+class CliRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    WriteThreeLogins(capture_);
+  }
+  test::ProgramRun Export(const QStringList& range = {}) {
+    return RunCli(QStringList{"--export-csv", "-", "--history", history_} + range);
+  }
+
+  QTemporaryDir dir_;
+  QString capture_ = dir_.filePath(QStringLiteral("logins.pcap"));
+  QString history_ = dir_.filePath(QStringLiteral("history.sqlite"));
+};
+
+// Each reply of the capture file is kept with its frame's capture time and server; the CSV of a
+// range selects by capture time (--since inclusive, --until exclusive, a date alone is Tokyo's
+// midnight and --until of a date alone includes that day); recording again appends.
+TEST_F(CliRunTest, RecordsEveryReplyWithItsFrameAndExportsTheCsv) {
+  const test::ProgramRun plain = RunCli({"--read", capture_});
+  const test::ProgramRun recorded = RunCli({"--read", capture_, "--history", history_});
+  ASSERT_EQ(recorded.exitCode, 0) << recorded.err.toStdString();
+  EXPECT_TRUE(recorded.err.isEmpty()) << recorded.err.toStdString();
+  EXPECT_EQ(recorded.out, plain.out);  // recording leaves the report as it is
+
+  QString error;
+  const auto replies = ReadHistory(history_, {}, error);
+  ASSERT_TRUE(replies) << error.toStdString();
+  const std::pair<const char*, const char*> expected[] = {{"2024-05-01T00:00:00.250Z", "10.1.2.3"},
+                                                          {"2024-05-01T14:59:59.999Z", "10.1.2.4"},
+                                                          {"2024-05-01T15:00:00.100Z", "10.1.2.3"}};
+  ASSERT_EQ(replies->size(), std::size(expected));
+  for (std::size_t i = 0; i < replies->size(); ++i) {
+    const HistoryReply& reply = (*replies)[i];
+    EXPECT_EQ(reply.captureTimeUtc.toUTC().toString(Qt::ISODateWithMs),
+              QString::fromLatin1(expected[i].first));
+    EXPECT_EQ(reply.serverAddress, QString::fromLatin1(expected[i].second));
+    EXPECT_EQ(std::tie(reply.serverPort, reply.adapter), std::make_tuple(6900, QString()));
+  }
+  EXPECT_EQ(replies->at(1).records, (std::vector<DecodedRecord>{{"thor", 950}, {"newone", 30}}));
+
+  const std::pair<QStringList, QByteArray> ranges[] = {
+      {{}, kRowA + kRowB + kRowC},
+      {{"--until", "2024-05-01"}, kRowA + kRowB},
+      {{"--since", "2024-05-02"}, kRowC},
+      {{"--since", "2024-05-01T09:00:01"}, kRowB + kRowC},
+      {{"--until", "2024-05-01T23:59:59.999"}, kRowA},
+      {{"--since", "2024-05-01T00:00:00Z", "--until", "2024-05-01T15:00:00Z"}, kRowA + kRowB},
+  };
+  for (const auto& [range, rows] : ranges) {
+    SCOPED_TRACE(range.join(u' ').toStdString());
+    const test::ProgramRun csv = Export(range);
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    EXPECT_EQ(csv.out, kHeader + rows);
+  }
+  const QString out = dir_.filePath(QStringLiteral("history.csv"));
+  ASSERT_EQ(RunCli({"--export-csv", out, "--history", history_}).exitCode, 0);
+  EXPECT_EQ(test::ReadFileBytes(out), kHeader + kRowA + kRowB + kRowC);
+
+  ASSERT_EQ(RunCli({"--read", capture_, "--history", history_}).exitCode, 0);
+  EXPECT_EQ(Export().out, kHeader + kRowA + kRowA + kRowB + kRowB + kRowC + kRowC);
+}
+
+// Every failure: one line on stderr naming the file or option and why, exit status 2 for usage
+// errors and 1 for the others; the report only when the source was read; files that are not ours
+// or that an export would replace are left as they were.
+TEST_F(CliRunTest, FailuresGiveOneLineAndAnExitStatus) {
+  const QString empty = dir_.filePath("empty.bin");
+  ASSERT_TRUE(test::WriteFileBytes(empty, {}));
+  const QString notes = dir_.filePath(QStringLiteral("notes.txt"));
+  ASSERT_TRUE(test::WriteFileBytes(notes, "time,verdandi\r\nnot a database\r\n"));
+  const QString foreign = dir_.filePath(QStringLiteral("other.sqlite"));
+  ASSERT_TRUE(test::RawDb(foreign).Exec("CREATE TABLE notes (text)"));
+  const QString locked = dir_.filePath(QStringLiteral("locked"));
+  ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("locked")));
+  ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(capture_).constData(), 0644), 0);
+  ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0555), 0);
+  const QString oldCsv = dir_.filePath(QStringLiteral("old.csv"));
+  ASSERT_TRUE(test::WriteFileBytes(oldCsv, "old contents\n"));
+  const QString missing = dir_.filePath(QStringLiteral("missing.sqlite"));
+  const QString noFolder = dir_.filePath(QStringLiteral("no/such/folder/out.csv"));
+  const QString lockedHistory = locked + QStringLiteral("/history.sqlite");
+  const QByteArray report = RunCli({"--read", capture_, "--history", history_}).out;
+  const struct {
+    QStringList arguments;
+    int exitCode;
+    QString starts;  // what the line says after "dorvex-cli: ", or a part of it
+    bool printsReport = false;
+    bool unprivileged = false;
+  } cases[] = {
+      {{"--bogus", kSample}, 2, "--bogus"},
+      {{"--encoding=latin1", kSample}, 2, "latin1"},
+      {{"--no-expand"}, 2, "PAYLOAD"},
+      {{kSample, dir_.filePath("missing.bin")}, 1, "missing.bin"},
+      {{empty}, 1, "empty.bin"},
+      {{"--read", capture_, "--history", lockedHistory},
+       1,
+       "3 replies were not saved to " + lockedHistory + ": the file or its folder cannot be",
+       true,
+       true},
+      {{"--read", capture_, "--history", notes}, 1, "History is off: " + notes, true},
+      {{"--read", capture_, "--history", foreign}, 1, "History is off: " + foreign, true},
+      {{"--export-csv", "-", "--history", foreign}, 1, foreign},
+      {{"--export-csv", oldCsv, "--history", missing}, 1, missing},
+      {{"--export-csv", noFolder, "--history", history_}, 1, noFolder},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+    const QByteArray before = test::ReadFileBytes(foreign) + test::ReadFileBytes(notes);
+    const test::ProgramRun run = RunCli(c.arguments, c.unprivileged);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.out, c.printsReport ? report : QByteArray());
+    EXPECT_TRUE(run.err.startsWith("dorvex-cli: ") && run.err.count('\n') == 1 &&
+                QString::fromUtf8(run.err).contains(c.starts))
+        << run.err.toStdString();
+    EXPECT_EQ(test::ReadFileBytes(foreign) + test::ReadFileBytes(notes), before);
+  }
+  EXPECT_EQ(test::ReadFileBytes(oldCsv), QByteArray("old contents\n"));
+  EXPECT_FALSE(QFile::exists(missing) || QFile::exists(lockedHistory));
+  EXPECT_FALSE(QFile::exists(foreign + QStringLiteral("-wal")));
+  EXPECT_EQ(QDir(dir_.path()).entryList({"old.csv*"}, QDir::Files), QStringList{"old.csv"});
+}
+
+TEST(CliTest, ShippedSampleIsReproducible) {
+  const QTemporaryDir dir;
+  const QString generated = dir.filePath(QStringLiteral("sample.bin"));
+  ASSERT_EQ(test::RunProgram(QStringLiteral(DORVEX_SAMPLE_TOOL_PATH), {generated}).exitCode, 0);
+  QFile shipped(kSample);
+  QFile fresh(generated);
+  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+  ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
+  EXPECT_EQ(shipped.readAll(), fresh.readAll());
+}
+
+}  // namespace
+}  // namespace dorvex

@@ -1,0 +1,93 @@
+#pragma once
+// What the history tests share: replies to record, a raw SQLite connection of another program
+// (to plant files, hold the lock or read what a file holds), damage, and child processes.
+
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDateTime>
+#include <QFile>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "history/history_reply.h"
+
+namespace dorvex::test {
+
+// Reply `i`, captured `i` seconds after 2024-05-01 12:00 UTC and shown in Tokyo time.
+inline HistoryReply MakeReply(int i, std::vector<DecodedRecord> records = {}) {
+  const QDateTime utc = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).addSecs(i);
+  return {utc,
+          utc.toOffsetFromUtc(9 * 3600),
+          QStringLiteral("eth0"),
+          QStringLiteral("10.0.0.1"),
+          6900,
+          std::move(records)};
+}
+
+// A reply whose verdandi count tells it apart.
+inline HistoryReply NumberedReply(int i) {
+  return MakeReply(i, {{QStringLiteral("verdandi"), static_cast<std::uint16_t>(i)},
+                       {QStringLiteral("新世界"), 7}});
+}
+
+// Another program's connection to a file.
+class RawDb {
+ public:
+  explicit RawDb(const QString& path) { sqlite3_open(QFile::encodeName(path).constData(), &db_); }
+  ~RawDb() { sqlite3_close(db_); }
+  RawDb(const RawDb&) = delete;
+  RawDb& operator=(const RawDb&) = delete;
+
+  bool Exec(const std::string& sql) {
+    return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  // Every row of `sql` as "a|b|" text (NULL as "NULL").
+  std::vector<std::string> Rows(const std::string& sql) {
+    std::vector<std::string> rows;
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr);
+    while (statement != nullptr && sqlite3_step(statement) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+        row += (text != nullptr ? text : "NULL") + std::string("|");
+      }
+      rows.push_back(row);
+    }
+    sqlite3_finalize(statement);
+    return rows;
+  }
+  std::string Value(const std::string& sql) {
+    const auto rows = Rows(sql);
+    return rows.empty() ? std::string() : rows.front().substr(0, rows.front().size() - 1);
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// Overwrites two pages in the middle of a file that holds a few hundred replies.
+inline void DamagePages(const QString& path) {
+  QFile file(path);
+  if (file.open(QIODevice::ReadWrite) && file.seek(4096)) file.write(QByteArray(2 * 4096, 'Z'));
+}
+
+// Runs `body` in a child process; its return value is the exit code (0: all went as expected).
+inline int InChild(const std::function<int()>& body) {
+  const pid_t child = fork();
+  if (child == 0) _exit(body());
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// In a child run as root: becomes the nobody user, whom permissions stop. False when it fails.
+inline bool BecomeNobody() {
+  return geteuid() != 0 ||
+         (setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0);
+}
+
+}  // namespace dorvex::test
