@@ -4,7 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
@@ -87,6 +90,38 @@ bool IsDamage(int code) {
   return code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
+// Every schema object of `db` as "type name table sql", sorted; nullopt when it cannot be read.
+std::optional<QStringList> SchemaObjects(sqlite3* db) {
+  const Stmt query = Prepare(db, "SELECT type, name, tbl_name, sql FROM sqlite_schema");
+  if (!query) return std::nullopt;
+  QStringList objects;
+  int code = SQLITE_ROW;
+  while ((code = sqlite3_step(query.get())) == SQLITE_ROW) {
+    objects.append(QStringList{ColumnText(query.get(), 0), ColumnText(query.get(), 1),
+                               ColumnText(query.get(), 2), ColumnText(query.get(), 3)}
+                       .join(u'\x1f'));
+  }
+  if (code != SQLITE_DONE) return std::nullopt;
+  objects.sort();
+  return objects;
+}
+
+// The schema objects that Dorvex's steps make, for each version: built once in memory.
+const std::vector<QStringList>& OurSchemas() {
+  static const std::vector<QStringList> schemas = [] {
+    std::vector<QStringList> byVersion{QStringList{}};
+    sqlite3* raw = nullptr;
+    sqlite3_open(":memory:", &raw);
+    const Db db(raw);
+    for (const HistorySchemaStep& step : kSteps) {
+      Exec(db.get(), step.sql);
+      byVersion.push_back(SchemaObjects(db.get()).value_or(QStringList{}));
+    }
+    return byVersion;
+  }();
+  return schemas;
+}
+
 }  // namespace
 
 std::span<const HistorySchemaStep> HistorySchemaSteps() {
@@ -108,6 +143,22 @@ HistoryFileCheck JudgeHistoryHeader(std::int64_t applicationId, std::int64_t ver
                 .arg(currentVersion)};
   }
   return {HistoryFileKind::kOurs, static_cast<int>(version), {}};
+}
+
+bool SchemaIsOurs(sqlite3* db, int version, QString& reason) {
+  const std::optional<QStringList> objects = SchemaObjects(db);
+  if (!objects) {
+    reason = QStringLiteral("cannot be read: ") + ErrorText(db);
+    return false;
+  }
+  const std::vector<QStringList>& ours = OurSchemas();
+  if (version >= 0 && static_cast<std::size_t>(version) < ours.size() &&
+      *objects == ours[static_cast<std::size_t>(version)]) {
+    return true;
+  }
+  reason = QStringLiteral(
+      "has tables, columns, views or triggers that a Dorvex history does not have, or lacks some");
+  return false;
 }
 
 HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting) {
@@ -143,14 +194,29 @@ HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool 
       !QueryInt(db.get(), "PRAGMA user_version", version) ||
       !QueryInt(db.get(), "SELECT count(*) FROM sqlite_master", tables)) {
     const int error = sqlite3_errcode(db.get());
-    return {
-        IsDamage(error) ? HistoryFileKind::kCorrupt : HistoryFileKind::kBusy, 0,
-        (IsDamage(error) ? QStringLiteral("is damaged: ") : QStringLiteral("cannot be read: ")) +
-            ErrorText(db.get())};
+    if (IsDamage(error)) {
+      return {HistoryFileKind::kCorrupt, 0, QStringLiteral("is damaged: ") + ErrorText(db.get())};
+    }
+    // A schema that does not even load (a view or trigger that SQL of ours never wrote) is not
+    // ours.
+    if (error == SQLITE_ERROR) {
+      return {
+          HistoryFileKind::kForeign, 0,
+          QStringLiteral("has tables, columns, views or triggers that a Dorvex history does not "
+                         "have (") +
+              ErrorText(db.get()) + u')'};
+    }
+    return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be read: ") + ErrorText(db.get())};
   }
   const HistoryFileCheck judged =
       JudgeHistoryHeader(applicationId, version, tables, currentVersion);
   if (judged.kind != HistoryFileKind::kOurs) return judged;
+  QString reason;
+  if (!SchemaIsOurs(db.get(), judged.version, reason)) {
+    return {
+        IsDamage(sqlite3_errcode(db.get())) ? HistoryFileKind::kCorrupt : HistoryFileKind::kForeign,
+        0, reason};
+  }
   // The full check reads every page, which takes long on a large history: only before writing.
   // A read meets damage in the pages it needs and fails with SQLite's reason then.
   if (!forWriting) return {HistoryFileKind::kOurs, static_cast<int>(version), {}};
@@ -163,6 +229,16 @@ HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool 
       return {HistoryFileKind::kBusy, 0, QStringLiteral("cannot be read: ") + verdict};
     }
     return {HistoryFileKind::kCorrupt, 0, QStringLiteral("is damaged: ") + verdict};
+  }
+  // Values longer than Dorvex writes are planted: refused before anything is added to them.
+  std::int64_t planted = 0;
+  const QByteArray lengths =
+      "SELECT EXISTS (SELECT 1 FROM reply_record WHERE length(CAST(world AS BLOB)) > 256) OR "
+      "EXISTS (SELECT 1 FROM reply WHERE length(CAST(local_time || adapter || server_address AS "
+      "BLOB)) > 1024)";
+  if (!QueryInt(db.get(), lengths.constData(), planted) || planted != 0) {
+    return {HistoryFileKind::kForeign, 0,
+            QStringLiteral("holds values longer than a Dorvex history does")};
   }
   return {HistoryFileKind::kOurs, static_cast<int>(version), {}};
 }

@@ -48,8 +48,13 @@ struct HistoryFileCheck {
 HistoryFileCheck JudgeHistoryHeader(std::int64_t applicationId, std::int64_t version,
                                     std::int64_t objects, int currentVersion);
 
-// Looks at `path` through a read-only connection (and, with `forWriting`, a full quick_check for a
-// Dorvex file); `currentVersion` is the newest version this build can write. With `forWriting`, a
+// Whether the tables, columns and indexes of `db` are exactly those that Dorvex's steps make up
+// to `version`, with nothing else (no views, triggers or other objects); otherwise false with
+// `reason`.
+bool SchemaIsOurs(sqlite3* db, int version, QString& reason);
+
+// Looks at `path` through a read-only connection: its header and its schema (and, with
+// `forWriting`, a full quick_check and the lengths of its values for a Dorvex file); `currentVersion` is the newest version this build can write. With `forWriting`, a
 // file or folder that cannot be written is kBusy before SQLite opens anything: SQLite would create
 // the -shm file with the database file's permissions, and a read-only one would block writing
 // later.

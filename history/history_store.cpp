@@ -193,6 +193,10 @@ bool HistoryStore::Upgrade() {
   if (judged.kind == HistoryFileKind::kForeign || judged.kind == HistoryFileKind::kNewer) {
     return failed(true, judged.reason);
   }
+  QString schemaReason;
+  if (judged.kind == HistoryFileKind::kOurs && !SchemaIsOurs(db, judged.version, schemaReason)) {
+    return failed(true, schemaReason);
+  }
   for (const HistorySchemaStep& step : options_.steps) {
     if (step.toVersion <= version) continue;
     const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(step.toVersion);

@@ -13,6 +13,12 @@ Db OpenDb(const QString& path, int flags, int& code, QString& message) {
     return nullptr;
   }
   sqlite3_extended_result_codes(raw, 0);
+  // A file may come from someone else: nothing in it may run or grow without bound.
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+  sqlite3_db_config(raw, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+  sqlite3_limit(raw, SQLITE_LIMIT_LENGTH, kMaxValueBytes);
   return db;
 }
 

@@ -18,7 +18,13 @@ struct StmtFinalizer {
 };
 using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
 
-// Opens `path` with `flags`; on failure the connection is closed, `code` is set and null returned.
+// The longest text or row a history holds: names, times and addresses are short, so a longer
+// value is a planted one and fails to read instead of filling the memory.
+inline constexpr int kMaxValueBytes = 65536;
+
+// Opens `path` with `flags`, as data only: defensive mode, the schema untrusted, no triggers and no
+// views run, values bounded by kMaxValueBytes. On failure the connection is closed, `code` is set
+// and null returned.
 Db OpenDb(const QString& path, int flags, int& code, QString& message);
 Stmt Prepare(sqlite3* db, const char* sql);  // null on failure (see sqlite3_errcode)
 int Exec(sqlite3* db, const char* sql);

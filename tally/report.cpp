@@ -4,6 +4,7 @@
 
 #include "tally/count_text.h"
 #include "tally/percent_text.h"
+#include "tally/shown_text.h"
 #include "tally/world_table.h"
 
 namespace dorvex {
@@ -69,7 +70,7 @@ void AppendGroupBlock(int group, const FieldCounts& counts, QStringList& lines) 
     if (worlds[i].group == group) lines.append(WorldLine(i, counts));
   }
   if (group == kTempServerGroup && !counts.freeName.isEmpty()) {
-    lines.append(FormatQtyLine(u'【' + counts.freeName + u'】', counts.freeCount));
+    lines.append(FormatQtyLine(u'【' + ShownText(counts.freeName) + u'】', counts.freeCount));
   }
   lines.append(QString());
 }

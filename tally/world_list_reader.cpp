@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/byte_order.h"
+#include "tally/shown_text.h"
 
 namespace dorvex {
 
@@ -39,7 +40,8 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
   const std::size_t nameLength =
       end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
-  slot.decodedName = nameDecoder_.Decode(name, nameLength);
+  // A name is shown, never obeyed: control characters in it could add or move report lines.
+  slot.decodedName = ShownText(nameDecoder_.Decode(name, nameLength));
   slot.entry = store_.SetCount(slot.decodedName, count);
   std::copy(name, name + kWorldNameSize, slot.nameField.begin());
 }

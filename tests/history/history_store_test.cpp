@@ -93,7 +93,8 @@ TEST_F(HistoryStoreTest, CreatesOrInitialisesEmptyFiles) {
 }
 
 // Never written, and named with the reason; a read of a damaged file fails where it meets the
-// damage, naming the file and SQLite's reason.
+// damage, naming the file and SQLite's reason. Planted SQL (a trigger, a recursive view in place
+// of a table) never runs, and a planted huge value is never read whole: nothing hangs.
 TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   struct Case {
     const char* name;
@@ -111,6 +112,28 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
          HistoryStore(path).Record(NumberedReply(1));
          ASSERT_TRUE(RawDb(path).Exec("PRAGMA user_version=3"));
        }},
+      {"trigger", "triggers",
+       [](const QString& path) {
+         HistoryStore(path).Record(NumberedReply(1));
+         ASSERT_TRUE(
+             RawDb(path).Exec("CREATE TABLE stolen (x); CREATE TRIGGER t AFTER INSERT ON "
+                              "reply BEGIN INSERT INTO stolen VALUES (new.id); END"));
+       }},
+      {"view", "views",
+       [](const QString& path) {
+         HistoryStore(path).Record(NumberedReply(1));
+         ASSERT_TRUE(RawDb(path).Exec(
+             "DROP TABLE reply; CREATE VIEW reply AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL "
+             "SELECT x + 1 FROM n) SELECT x AS id, x AS capture_utc_ms, '' AS local_time, '' AS "
+             "adapter, '' AS server_address, 0 AS server_port FROM n"));
+       }},
+      {"huge", "longer",
+       [](const QString& path) {
+         HistoryStore(path).Record(NumberedReply(1));
+         ASSERT_TRUE(RawDb(path).Exec(
+             "INSERT INTO reply_record VALUES (1, 9, 0, printf('%.*c', 3000000, 'x'), 1)"));
+       },
+       "too big"},
       {"damaged", "damaged",
        [](const QString& path) {
          {

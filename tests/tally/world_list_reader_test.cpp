@@ -100,6 +100,11 @@ INSTANTIATE_TEST_SUITE_P(
                    Reply({{"a\x82 b\xff\x82", 5}, {"\x82\xa0", 6}}),
                    true,
                    {{"a\uFFFD b\uFFFD\uFFFD", "5"}, {"あ", "6"}}},
+        // A name is shown, never obeyed: it can add no line to the report.
+        ReaderCase{"ControlCharacters",
+                   Reply({{"x\r\nmagni 9999\r\nz", 5}}),
+                   true,
+                   {{"x\uFFFD\uFFFDmagni 9999\uFFFD\uFFFDz", "5"}}},
         // A lead byte in the 20th name byte must not pair with the count byte after it.
         ReaderCase{"LeadByteAtNameEnd",
                    Reply({{"abcdefghijklmnopqrs\x82", 0xA0}}),
