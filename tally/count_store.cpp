@@ -1,85 +1,116 @@
 #include "tally/count_store.h"
 
-#include <QVarLengthArray>
+#include <limits>
+#include <stdexcept>
 #include <utility>
+
+#include "tally/memory_fields.h"
+#include "tally/totals.h"
 
 namespace dorvex {
 
 namespace {
 
-using AsciiKey = QVarLengthArray<char, 32>;
-
-// The key of an ASCII name: the name with A-Z lowered. False when `name` is not ASCII.
-bool MakeAsciiKey(QStringView name, AsciiKey& key) {
-  key.resize(name.size());
+// The key under which names equal letter case aside meet: each code point case-folded, as
+// QString::compare with Qt::CaseInsensitive folds them.
+QString FoldedKey(QStringView name) {
+  QString key;
+  key.reserve(name.size());
   for (qsizetype i = 0; i < name.size(); ++i) {
-    const char16_t c = name[i].unicode();
-    if (c >= 0x80) return false;
-    key[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    char32_t c = name[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
+      ++i;
+    }
+    const char32_t folded = QChar::toCaseFolded(c);
+    if (QChar::requiresSurrogates(folded)) {
+      key += QChar(QChar::highSurrogate(folded));
+      key += QChar(QChar::lowSurrogate(folded));
+    } else {
+      key += QChar(static_cast<char16_t>(folded));
+    }
   }
-  return true;
+  return key;
 }
 
-bool SameName(const QString& stored, QStringView name) {
-  return QString::compare(stored, name, Qt::CaseInsensitive) == 0;
+bool HasCountField(QStringView name) {
+  static const MemoryFieldSet fields;
+  return CountFieldOf(fields, name) != FieldAccess::kNoField;
 }
 
 }  // namespace
 
 void CountStore::Set(const QString& name, const QString& countText) {
-  const int index = Find(name);
-  if (index < 0) {
-    Append(name, countText, kNoNumber);
+  QString key = FoldedKey(name);
+  Handle handle = 0;
+  if (Entry* entry = Find(key, handle)) {
+    entry->countText = countText;
+    entry->count = kNoNumber;
     return;
   }
-  Entry& entry = entries_[Slot(index)];
-  entry.countText = countText;
-  entry.count = kNoNumber;
+  Add(name, std::move(key), countText, kNoNumber);
 }
 
-int CountStore::SetCount(QStringView name, std::uint16_t count) {
-  const int index = Find(name);
-  if (index < 0) return Append(name.toString(), QString::number(count), count);
-  SetCountAt(index, count);
-  return index;
+CountStore::Handle CountStore::SetCount(QStringView name, std::uint16_t count) {
+  QString key = FoldedKey(name);
+  Handle handle = 0;
+  if (Entry* entry = Find(key, handle)) {
+    SetNumber(*entry, count);
+    return handle;
+  }
+  return Add(name.toString(), std::move(key), QString::number(count), count);
 }
 
-void CountStore::SetCountAt(int index, std::uint16_t count) {
-  Entry& entry = entries_.at(Slot(index));
+bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
+  if (handle >= 0 && static_cast<std::size_t>(handle) < listed_.size()) {
+    SetNumber(listed_[static_cast<std::size_t>(handle)], count);
+    return true;
+  }
+  if (!free_ || handle != FreeHandle()) return false;
+  SetNumber(*free_, count);
+  return true;
+}
+
+void CountStore::SetNumber(Entry& entry, std::uint16_t count) {
   // A reply mostly repeats the counts of the one before: render the text only when it changes.
   if (entry.count == count) return;
   entry.countText = QString::number(count);
   entry.count = count;
 }
 
-int CountStore::Find(QStringView name) const {
-  // Names equal letter case aside form classes that hold at most one entry each (a name is
-  // appended only when no entry equals it), so the first match found is the only one.
-  AsciiKey key;
-  if (MakeAsciiKey(name, key)) {
-    const auto found = asciiNames_.constFind(QByteArray::fromRawData(key.data(), key.size()));
-    if (found != asciiNames_.cend()) return *found;
-    for (const int index : otherNames_) {
-      if (SameName(entries_[Slot(index)].name, name)) return index;
-    }
-    return -1;
+const CountStore::Entry& CountStore::EntryAt(int index) const {
+  if (index >= 0 && static_cast<std::size_t>(index) < listed_.size()) {
+    return listed_[static_cast<std::size_t>(index)];
   }
-  for (int index = 0; index < Count(); ++index) {
-    if (SameName(entries_[Slot(index)].name, name)) return index;
-  }
-  return -1;
+  if (free_ && index == static_cast<int>(listed_.size())) return *free_;
+  throw std::out_of_range("no count store entry at this index");
 }
 
-int CountStore::Append(QString name, QString countText, int count) {
-  const int index = Count();
-  AsciiKey key;
-  if (MakeAsciiKey(name, key)) {
-    asciiNames_.insert(QByteArray(key.data(), key.size()), index);
-  } else {
-    otherNames_.push_back(index);
+CountStore::Entry* CountStore::Find(const QString& key, Handle& handle) {
+  const auto listed = listedByKey_.constFind(key);
+  if (listed != listedByKey_.cend()) {
+    handle = *listed;
+    return &listed_[static_cast<std::size_t>(*listed)];
   }
-  entries_.push_back({std::move(name), std::move(countText), count});
-  return index;
+  if (free_ && freeKey_ == key) {
+    handle = FreeHandle();
+    return &*free_;
+  }
+  return nullptr;
+}
+
+CountStore::Handle CountStore::Add(QString name, QString key, QString countText, int count) {
+  if (HasCountField(name)) {
+    const int index = static_cast<int>(listed_.size());
+    listedByKey_.insert(std::move(key), index);
+    listed_.push_back({std::move(name), std::move(countText), count});
+    return index;
+  }
+  freeGeneration_ =
+      freeGeneration_ == std::numeric_limits<int>::max() - 2 ? 0 : freeGeneration_ + 1;
+  free_ = Entry{std::move(name), std::move(countText), count};
+  freeKey_ = std::move(key);
+  return FreeHandle();
 }
 
 }  // namespace dorvex

@@ -33,8 +33,10 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   const std::uint8_t* name = record + kWorldNameOffset;
   const std::uint16_t count = LittleEndian16At(record + kWorldCountOffset);
   slot.count = count;
-  if (slot.entry >= 0 && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
-    store_.SetCountAt(slot.entry, count);
+  if (slot.known && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
+    // The same name bytes as last time: the same entry, unless the free row's name has moved on.
+    if (!store_.SetCountAt(slot.entry, count))
+      slot.entry = store_.SetCount(slot.decodedName, count);
     return;
   }
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
@@ -43,6 +45,7 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   // A name is shown, never obeyed: control characters in it could add or move report lines.
   slot.decodedName = ShownText(nameDecoder_.Decode(name, nameLength));
   slot.entry = store_.SetCount(slot.decodedName, count);
+  slot.known = true;
   std::copy(name, name + kWorldNameSize, slot.nameField.begin());
 }
 

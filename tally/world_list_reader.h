@@ -41,13 +41,13 @@ class WorldListReader {
  private:
   // The name field a record position carried last and the store entry that name went to. A
   // reply mostly repeats the names of the one before in the same order, and the same name
-  // bytes always reach the same entry (entries never move), so a repeated name field skips
-  // decoding and lookup.
+  // bytes reach the same entry, so a repeated name field skips decoding and lookup.
   struct RecordSlot {
     std::array<std::uint8_t, kWorldNameSize> nameField{};
-    int entry = -1;
-    QString decodedName;      // the name field decoded
-    std::uint16_t count = 0;  // of the last reply
+    bool known = false;          // nameField and entry hold a name read before
+    CountStore::Handle entry{};  // the store entry of that name
+    QString decodedName;         // the name field decoded
+    std::uint16_t count = 0;     // of the last reply
   };
 
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);

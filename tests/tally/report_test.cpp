@@ -37,12 +37,16 @@ TEST(ShowCountsTest, FillsListedFieldsAndTheTempRow) {
   EXPECT_EQ(fields.TextOf(u"edtTempServerName"), QStringLiteral("beta"));
   EXPECT_EQ(fields.TextOf(u"edtTempServerQty"), QStringLiteral("5"));
 
-  CountStore other;
-  other.Set(QString(), QStringLiteral("9"));
-  other.Set(QStringLiteral("tempserver"), QStringLiteral("4"));
-  ShowCounts(other, fields);
-  EXPECT_EQ(fields.TextOf(u"edtTempServerName"), QString());
+  CountStore tempServer;
+  tempServer.Set(QStringLiteral("tempserver"), QStringLiteral("4"));
+  ShowCounts(tempServer, fields);
+  EXPECT_EQ(fields.TextOf(u"edtTempServerName"), QStringLiteral("beta"));
   EXPECT_EQ(fields.TextOf(u"edtTempServerQty"), QStringLiteral("4"));
+  CountStore unnamed;
+  unnamed.Set(QString(), QStringLiteral("9"));
+  ShowCounts(unnamed, fields);
+  EXPECT_EQ(fields.TextOf(u"edtTempServerName"), QString());
+  EXPECT_EQ(fields.TextOf(u"edtTempServerQty"), QStringLiteral("9"));
 }
 
 // Only positive counts add up: no empty-named temporary row, no zero, negative or unreadable count.
