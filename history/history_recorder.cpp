@@ -27,9 +27,11 @@ bool HistoryRecorder::Flush() {
 
 QString HistoryRecorder::LossText() const {
   if (store_.Refused()) return store_.StatusText();
-  if (Waiting() == 0) return {};
-  return QStringLiteral("%1 replies were not saved to %2: %3")
-      .arg(Waiting())
+  const std::size_t lost = Waiting() + store_.Dropped();
+  if (lost == 0) return {};
+  return QStringLiteral("%1 %2 not saved to %3: %4")
+      .arg(lost)
+      .arg(lost == 1 ? QStringLiteral("reply was") : QStringLiteral("replies were"))
       .arg(store_.Path(), store_.FailureReason());
 }
 

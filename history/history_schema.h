@@ -54,10 +54,10 @@ HistoryFileCheck JudgeHistoryHeader(std::int64_t applicationId, std::int64_t ver
 bool SchemaIsOurs(sqlite3* db, int version, QString& reason);
 
 // Looks at `path` through a read-only connection: its header and its schema (and, with
-// `forWriting`, a full quick_check and the lengths of its values for a Dorvex file); `currentVersion` is the newest version this build can write. With `forWriting`, a
-// file or folder that cannot be written is kBusy before SQLite opens anything: SQLite would create
-// the -shm file with the database file's permissions, and a read-only one would block writing
-// later.
+// `forWriting`, a full quick_check and the lengths of its values for a Dorvex file);
+// `currentVersion` is the newest version this build can write. With `forWriting`, a file or folder
+// that cannot be written is kBusy before SQLite opens anything: SQLite would create the -shm file
+// with the database file's permissions, and a read-only one would block writing later.
 HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting);
 
 }  // namespace dorvex

@@ -57,7 +57,9 @@ HistoryStore::~HistoryStore() {
 
 bool HistoryStore::Record(HistoryReply reply) {
   queue_.push_back(std::move(reply));
-  return Flush();
+  const bool written = Flush();
+  if (!written) DropOverflow();
+  return written;
 }
 
 bool HistoryStore::Flush() {
@@ -66,7 +68,9 @@ bool HistoryStore::Flush() {
 
 bool HistoryStore::RecordAll(std::vector<HistoryReply> replies) {
   for (HistoryReply& reply : replies) queue_.push_back(std::move(reply));
-  return WriteQueue(queue_.size());
+  const bool written = WriteQueue(queue_.size());
+  if (!written) DropOverflow();
+  return written;
 }
 
 bool HistoryStore::WriteQueue(std::size_t perTransaction) {
@@ -79,7 +83,16 @@ bool HistoryStore::WriteQueue(std::size_t perTransaction) {
     }
     queue_.erase(queue_.begin(), last);
   }
-  if (!refused_) status_.clear();
+  if (!refused_) {
+    status_ = dropped_ == 0 ? QString()
+                            : QStringLiteral(
+                                  "History is saved to %1 again; %2 older %3 dropped "
+                                  "while it could not be written")
+                                  .arg(path_)
+                                  .arg(dropped_)
+                                  .arg(dropped_ == 1 ? QStringLiteral("reply was")
+                                                     : QStringLiteral("replies were"));
+  }
   return true;
 }
 
@@ -96,12 +109,30 @@ void HistoryStore::Fail(const QString& reason) {
   connection_.reset();
 }
 
+void HistoryStore::DropOverflow() {
+  if (queue_.size() <= options_.maxWaiting) return;
+  while (queue_.size() > options_.maxWaiting) {
+    queue_.pop_front();
+    ++dropped_;
+  }
+  ShowNotSaving();
+}
+
 void HistoryStore::ShowNotSaving() {
   if (refused_) return;  // Refuse said why
   status_ = QStringLiteral("History is not being saved to %1: %2").arg(path_, failure_);
-  if (!queue_.empty()) {
+  if (queue_.size() == 1) {
+    status_ += QStringLiteral("; 1 reply waits in memory and is retried at the next reply");
+  } else if (!queue_.empty()) {
     status_ += QStringLiteral("; %1 replies wait in memory and are retried at the next reply")
                    .arg(queue_.size());
+  }
+  if (dropped_ > 0) {
+    status_ +=
+        QStringLiteral("; %1 older %2 dropped (at most %3 wait)")
+            .arg(dropped_)
+            .arg(dropped_ == 1 ? QStringLiteral("reply was") : QStringLiteral("replies were"))
+            .arg(options_.maxWaiting);
   }
 }
 

@@ -19,6 +19,7 @@ namespace dorvex {
 
 struct HistoryStoreOptions {
   int busyTimeoutMs = kHistoryBusyTimeoutMs;  // how long a write waits for another instance's lock
+  std::size_t maxWaiting = 10000;  // replies kept in memory while the file cannot be written
   std::span<const HistorySchemaStep> steps = HistorySchemaSteps();
 };
 
@@ -40,6 +41,8 @@ class HistoryStore {
 
   const QString& Path() const { return path_; }
   std::size_t Pending() const { return queue_.size(); }
+  // Replies given up because more than maxWaiting waited: the oldest go first.
+  std::size_t Dropped() const { return dropped_; }
   // False once the file was judged not ours, damaged or newer: nothing is written to it.
   bool Refused() const { return refused_; }
   // Empty while history is being saved; otherwise says that it is not, names the file and why.
@@ -61,11 +64,13 @@ class HistoryStore {
   void Fail(const QString& reason);  // a write failure: closes the connection, keeps the queue
   void Refuse(const QString& reason);
   void ShowNotSaving();
+  void DropOverflow();
 
   QString path_;
   HistoryStoreOptions options_;
   std::unique_ptr<Connection> connection_;
   std::deque<HistoryReply> queue_;
+  std::size_t dropped_ = 0;
   bool refused_ = false;
   QString failure_;  // why the last open or write failed
   QString status_;

@@ -165,20 +165,28 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   }
 }
 
-// Another program holds the write lock past the busy timeout: the reply waits, then is written.
+// Another program holds the write lock past the busy timeout: the replies wait, the oldest given
+// up past the cap, then are written; the status line says what was given up.
 TEST_F(HistoryStoreTest, LockedFileQueuesAndRetries) {
-  HistoryStore store(path_, {50});
+  HistoryStore store(path_, {50, 2});
   {
     RawDb other(path_);
     ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE"));
     EXPECT_FALSE(store.Record(NumberedReply(1)));
-    EXPECT_EQ(store.Pending(), 1u);
-    EXPECT_TRUE(store.StatusText().contains(QStringLiteral("in use")))
+    EXPECT_TRUE(store.StatusText().contains(QStringLiteral("; 1 reply waits in memory")))
+        << store.StatusText().toStdString();
+    for (int i : {2, 3}) EXPECT_FALSE(store.Record(NumberedReply(i)));
+    EXPECT_EQ(std::pair(store.Pending(), store.Dropped()),
+              std::pair(std::size_t{2}, std::size_t{1}));
+    EXPECT_TRUE(
+        store.StatusText().endsWith(QStringLiteral("; 1 older reply was dropped (at most 2 wait)")))
         << store.StatusText().toStdString();
   }
-  EXPECT_TRUE(store.Record(NumberedReply(2)));
-  EXPECT_EQ(store.StatusText(), QString());
-  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2}));
+  EXPECT_TRUE(store.Record(NumberedReply(4)));
+  EXPECT_EQ(store.StatusText(), QStringLiteral("History is saved to ") + path_ +
+                                    QStringLiteral(" again; 1 older reply was dropped while it "
+                                                   "could not be written"));
+  EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{2, 3, 4}));
 }
 
 // An import's batch goes in whole or waits whole: the disk fills (a file size limit) part way
