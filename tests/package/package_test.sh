@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it with the
 # README's command into a throwaway Debian 12 root (debootstrap; never this machine's own system)
-# and checks the installed copy: dorvex-cli's version and report, the desktop entry, metainfo and
-# manual pages, the capture helper's capability (and no other), then that purging the package
-# leaves none of its files behind.
+# and checks the installed copy: dorvex-cli's version and report, a font with Japanese characters,
+# the desktop entry, metainfo and manual pages, the capture helper's capability (and no other),
+# then that purging the package leaves none of its files behind.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI
 # CLI is the build tree's dorvex-cli, whose report the installed one must repeat.
 # Exit 77 (skipped) without root or debootstrap. The first run makes the Debian root and keeps
@@ -96,6 +96,8 @@ built_report=$(env LC_ALL=C.UTF-8 "$cli" "$source_dir/samples/world_list_reply.b
 [[ -n $built_report && $installed_report == "$built_report" ]] ||
   fail "installed dorvex-cli's report differs from the build tree's:
 $(diff <(echo "$built_report") <(echo "$installed_report"))"
+# The package brings a font for the report's Japanese text (without one it shows empty boxes).
+[[ -n $(in_root fc-list :lang=ja family) ]] || fail "no font with Japanese characters installed"
 missing=$(in_root ldd /usr/bin/dorvex /usr/bin/dorvex-cli /usr/libexec/dorvex/dorvex-capture |
   grep "not found" || true)
 [[ -z $missing ]] || fail "libraries not found: $missing"
