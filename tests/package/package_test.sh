@@ -2,8 +2,9 @@
 # Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it with the
 # README's command into a throwaway Debian 12 root (debootstrap; never this machine's own system)
 # and checks the installed copy: dorvex-cli's version and report, a font with Japanese characters,
-# the desktop entry, metainfo and manual pages, the capture helper's capability (and no other),
-# then that purging the package leaves none of its files behind.
+# the desktop entry, metainfo and manual pages, the capture helper's capability (and no other, also
+# after the post-install message's group recipe), then that purging the package leaves none of its
+# files behind.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI
 # CLI is the build tree's dorvex-cli, whose report the installed one must repeat.
 # Exit 77 (skipped) without root or debootstrap. The first run makes the Debian root and keeps
@@ -110,6 +111,9 @@ in_root setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp/nobo
   fail "the window ended by itself (status $window_status): $(cat "$work/window.log")"
 
 step "capabilities"
+# The post-install message's group recipe must leave the capability in place.
+grep -E '^  (groupadd|dpkg-statoverride|setcap) ' "$work/install.log" | sed 's/USER/nobody/' |
+  in_root sh -e || fail "the post-install message's group recipe"
 caps=$(in_root getcap -r /usr 2>/dev/null)
 [[ $caps == "/usr/libexec/dorvex/dorvex-capture cap_net_raw=ep" ]] ||
   fail "getcap -r /usr shows more or other than the helper's one capability: $caps"
