@@ -23,7 +23,7 @@ reasons = collections.defaultdict(list)
 for case in ET.parse(sys.argv[1]).iter("testcase"):
     if case.find("skipped") is not None:
         out = case.findtext("system-out") or ""
-        found = re.search(r"^skipped: *(.+)", out, re.M | re.I) or re.search(r": Skipped\n(.+)", out)
+        found = re.search(r"(?im)^skipped: *(.+)", out) or re.search(r": Skipped\n(.+)", out)
         reasons[found[1].strip() if found else "no reason given"].append(case.get("name"))
 for reason, names in sorted(reasons.items(), key=lambda item: -len(item[1])):
     some = ", ".join(names[:3]) + (", ..." if len(names) > 3 else "")

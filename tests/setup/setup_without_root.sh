@@ -71,7 +71,7 @@ for mode in password nopasswd; do
 done
 # Once the helper holds the capability (and no package is missing), a start asks sudo for nothing.
 echo coreutils >"$work/password/scripts/packages.txt"
-if setcap cap_net_raw+ep "$work/password/build/tools/dorvex-capture/dorvex-capture" 2>/dev/null; then
+if setcap cap_net_raw+ep "$work/password/${grant##* }" 2>/dev/null; then
   rm "$work/password-sudo/calls"
   as_nobody "$work/password-sudo" "$work/password/scripts/start.sh" >"$out" 2>&1 ||
     fail "start.sh failed with the grant in place"
@@ -96,5 +96,5 @@ for sudo_case in "${cases[@]}"; do
 done
 [[ $(cat "$work/refusing-sudo/calls") == $'-n true\n-v' ]] ||
   fail "the refusing sudo was asked for: $(cat "$work/refusing-sudo/calls")"
-echo "PASS: as a user, sudo (with a password or none) runs only the install and the missing grant;" \
+echo "PASS: as a user, sudo (with a password or none) runs only the install and a missing grant;" \
   "without it, the command for root (sudo cases: ${cases[*]})"
