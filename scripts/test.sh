@@ -16,14 +16,14 @@ rm -f "$junit"
 status=0
 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" --output-junit "$junit" || status=$?
 
-# A skipped test's reason is its "skipped: REASON" line, or the line after GoogleTest's "Skipped".
+# A skipped test's reason follows its "skipped:" (or "skipped,"), or GoogleTest's "Skipped" line.
 [[ -f $junit ]] && python3 - "$junit" <<'PY'
 import collections, re, sys, xml.etree.ElementTree as ET
 reasons = collections.defaultdict(list)
 for case in ET.parse(sys.argv[1]).iter("testcase"):
     if case.find("skipped") is not None:
         out = case.findtext("system-out") or ""
-        found = re.search(r"(?im)^skipped: *(.+)", out) or re.search(r": Skipped\n(.+)", out)
+        found = re.search(r"(?i)\bskipped[:,] *(.+)", out) or re.search(r": Skipped\n(.+)", out)
         reasons[found[1].strip() if found else "no reason given"].append(case.get("name"))
 for reason, names in sorted(reasons.items(), key=lambda item: -len(item[1])):
     some = ", ".join(names[:3]) + (", ..." if len(names) > 3 else "")
