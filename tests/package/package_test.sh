@@ -8,9 +8,8 @@
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI
 # CLI is the build tree's dorvex-cli, whose report the installed one must repeat.
 # Exit 77 (skipped) without root or debootstrap. The first run makes the Debian root and keeps
-# it, with the downloaded packages, in BUILD_DIR/package-test/ (about 6 minutes on 2 cores);
-# later runs copy it and need no network (about 1.5 minutes). DORVEX_DEBIAN_MIRROR overrides the
-# mirror.
+# it, with the downloaded packages, in BUILD_DIR/package-test/; later runs copy it and need no
+# network (times: CMakeLists.txt). DORVEX_DEBIAN_MIRROR overrides the mirror.
 set -euo pipefail
 build=$(realpath "$1")
 source_dir=$(realpath "$2")
