@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it with the
-# README's command into a throwaway Debian 12 root (debootstrap; never this machine's own system)
-# and checks the installed copy: dorvex-cli's version and report, a font with Japanese characters,
-# the desktop entry, metainfo and manual pages, the capture helper's capability (and no other, also
-# after the post-install message's group recipe), then that purging the package leaves none of its
-# files behind.
+# Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it as the
+# README says into a throwaway Debian 12 root (debootstrap, kept with the downloaded packages in
+# BUILD_DIR/package-test/ for later runs) and checks the installed copy: dorvex-cli's version and
+# report (the same as CLI's, the build tree's), a font for Japanese, desktop entry, metainfo,
+# manual pages, the helper's capability and no other (also after the post-install message's group
+# recipe); then that a purge leaves none of its files. DORVEX_DEBIAN_MIRROR overrides the mirror.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI
-# CLI is the build tree's dorvex-cli, whose report the installed one must repeat.
-# Exit 77 (skipped) without root or debootstrap. The first run makes the Debian root and keeps
-# it, with the downloaded packages, in BUILD_DIR/package-test/; later runs copy it and need no
-# network (times: CMakeLists.txt). DORVEX_DEBIAN_MIRROR overrides the mirror.
+# Exit 77 (skipped) without root or debootstrap.
 set -euo pipefail
 build=$(realpath "$1")
 source_dir=$(realpath "$2")
@@ -20,8 +17,7 @@ if [[ $(id -u) -ne 0 ]] || ! command -v debootstrap >/dev/null; then
   exit 77
 fi
 for tool in cpack lintian desktop-file-validate appstreamcli man dpkg-shlibdeps; do
-  command -v "$tool" >/dev/null ||
-    { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (setup.sh installs it)"; exit 1; }
 done
 
 work=$build/package-test
@@ -158,8 +154,5 @@ leftovers=$(find "$root" -xdev -iname '*dorvex*' -not -path "$root/tmp/*" \
   sed "s|^$root||")
 [[ -z $leftovers ]] || fail "files named after dorvex left behind: $leftovers"
 
-if ((failures)); then
-  echo "package_test: $failures failure(s) in ${SECONDS}s"
-  exit 1
-fi
+((failures == 0)) || { echo "package_test: $failures failure(s) in ${SECONDS}s"; exit 1; }
 echo "PASS: $deb_name installs, works and purges cleanly in a Debian 12 root (${SECONDS}s)"

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
-# The README's commands as nobody (a user's PATH, without /usr/sbin) in throwaway checkouts of a
-# tiny project, with stand-in sudos that record their calls and run nothing. With a sudo that asks
-# for a password (start.sh) or needs none (test.sh), only the package install and the helper's
-# grant go through sudo, the password is asked at most once, and the program starts or the tests
-# pass; with the grant in place, start.sh asks sudo for nothing. With a sudo that refuses, or
-# none, test.sh stops before building and prints the command for root.
+# The README's commands as nobody (a user's PATH: no /usr/sbin) in throwaway checkouts of a tiny
+# project, with stand-in sudos that record their calls and run nothing: only the package install
+# and the helper's missing grant go through a sudo that asks for a password (once) or needs none;
+# with a sudo that refuses, or none, test.sh stops before building and prints the root command.
 #   setup_without_root.sh SOURCE_DIR
 # Exit 77 (skipped) without root or setpriv.
 set -euo pipefail
@@ -16,7 +14,6 @@ if [[ $(id -u) -ne 0 ]] || ! command -v setpriv >/dev/null; then
 fi
 work=$(mktemp -d /tmp/dorvex-nonroot.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-chmod 0755 "$work"
 out=$work/out.txt
 fail() { echo "FAIL: $*"; cat "$out"; exit 1; }
 
@@ -80,5 +77,4 @@ if setcap cap_net_raw+ep "$work/password/${grant##* }" 2>/dev/null; then
     fail "start.sh failed with the grant in place"
   [[ ! -e $work/password-sudo/calls ]] || fail "asked sudo for $(cat "$work/password-sudo/calls")"
 fi
-echo "PASS: as a user, sudo (with a password or none) runs only the install and a missing grant;" \
-  "without it, the command for root (sudo cases: ${modes[*]})"
+echo "PASS: only the install and a missing grant go through sudo (cases: ${modes[*]})"
