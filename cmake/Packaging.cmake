@@ -86,9 +86,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DORVEX_HOMEPAGE})
 # Libraries from the binaries (dpkg-shlibdeps: Qt, Qt Charts, libpcap, SQLite), plus what Qt loads
-# at run time, the platform plugins for the window, and setcap for the post-install step.
+# at run time, the platform plugins for the window, setcap for the post-install step, and a font
+# with the Japanese characters of the report and the window (without one they are empty boxes).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcap2-bin")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "qt6-qpa-plugins, libcap2-bin, fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${_pkg_bin}/control/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

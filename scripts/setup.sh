@@ -11,6 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/root_steps.sh
+source scripts/progress.sh
 
 variant=normal
 case "${1:-}" in
@@ -30,7 +31,9 @@ for p in "${packages[@]}"; do
 done
 if ((${#missing[@]})); then
   install=(apt-get install -y --no-install-recommends "${missing[@]}")
-  echo "setup: packages: installing ${#missing[@]} missing Debian packages (${missing[*]})"
+  plural=s
+  ((${#missing[@]} == 1)) && plural=
+  echo "setup: packages: installing ${#missing[@]} missing Debian package$plural (${missing[*]})"
   if ! is_root && command -v sudo >/dev/null; then
     echo "setup: packages: that needs root; sudo may ask for your password (once)"
   fi
@@ -83,34 +86,7 @@ fi
 log="$dir/build.log"
 
 # ---- build --------------------------------------------------------------------------------------
-# Reads the build's output and shows ninja's [done/total] counter: on a terminal as one line that
-# updates, otherwise as a line at the first step, at every further tenth and at the last step.
-show_build_progress() {
-  local line finished total shown=-1 started=0 tty=0
-  [[ -t 1 ]] && tty=1
-  while IFS= read -r line; do
-    [[ $line =~ ^\[([0-9]+)/([0-9]+)\]\  ]] || continue
-    finished=${BASH_REMATCH[1]} total=${BASH_REMATCH[2]}
-    if ((!started)); then
-      started=1
-      echo "setup: build: compiling in $dir/ with $jobs jobs (log: $log)"
-    fi
-    if ((tty)); then
-      printf '\rsetup: build: [%d/%d]\033[K' "$finished" "$total"
-    elif ((finished * 10 / total > shown || finished == total)); then
-      shown=$((finished * 10 / total))
-      echo "setup: build: [$finished/$total]"
-    fi
-  done
-  if ((tty && started)); then echo; fi
-  return 0
-}
-
-set +e
-NINJA_STATUS='[%f/%t] ' cmake --build "$dir" -j "$jobs" 2>&1 | tee "$log" | show_build_progress
-status=${PIPESTATUS[0]}
-set -e
-if ((status != 0)); then
+if ! build_with_progress setup "$dir" "$log" "$jobs"; then
   cat "$log" >&2
   echo "setup: the build in $dir failed (log: $log)" >&2
   exit 1

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a throwaway prefix, applies the README's setcap line, and checks that
-# only the capture helper holds a capability. Then, as the nobody user, the installed dorvex-cli
-# finds its installed helper and captures a world list reply on lo; without the helper's
-# capability it says the capture is not permitted.
+# Installs the build into a throwaway prefix. As nobody, the installed dorvex-cli is refused; after
+# the README's group recipe (with the prefix and a throwaway group that nobody joins), only the
+# capture helper holds a capability and nobody, as a member, captures a reply on lo through it.
 #   install_rights.sh BUILD_DIR SOURCE_DIR
-# Exit 77 (skipped) without root, setcap/getcap or setpriv.
+# Exit 77 (skipped) without root, setcap or setpriv, or where the file system takes no capabilities.
 set -euo pipefail
 build=$1
 source_dir=$2
@@ -13,39 +12,36 @@ if [[ $(id -u) -ne 0 ]] || ! command -v setcap >/dev/null || ! command -v setpri
   exit 77
 fi
 prefix=$(mktemp -d /tmp/dorvex-install.XXXXXX)
-trap 'rm -rf "$prefix"' EXIT
+group=dorvex-test-$$
+trap 'rm -rf "$prefix"; groupdel "$group" 2>/dev/null || true' EXIT
 chmod 0755 "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 helper="$prefix/libexec/dorvex/dorvex-capture"
 cli="$prefix/bin/dorvex-cli"
-[[ -x "$helper" && -x "$cli" ]] || { echo "FAIL: helper or dorvex-cli not installed"; exit 1; }
-
-as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+fail() { echo "FAIL: $*"; exit 1; }
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --init-groups "$@"; }
+[[ -x "$helper" && -x "$cli" ]] || fail "helper or dorvex-cli not installed"
 
 # No capability yet: the installed dorvex-cli is refused, and says why.
-if as_nobody "$cli" --interface lo --seconds 1 >/dev/null 2>"$prefix/refused.txt"; then
-  echo "FAIL: captured as nobody without the helper's capability"; exit 1
-fi
-grep -q "capture not permitted" "$prefix/refused.txt" ||
-  { echo "FAIL: unexpected refusal:"; cat "$prefix/refused.txt"; exit 1; }
+as_nobody "$cli" --interface lo --seconds 1 >/dev/null 2>"$prefix/refused.txt" &&
+  fail "captured as nobody without the helper's capability"
+grep -q "capture not permitted" "$prefix/refused.txt" || fail "refusal: $(<"$prefix/refused.txt")"
 
 if ! setcap cap_net_raw+ep "$helper" 2>/dev/null; then
   echo "skipped: this file system takes no capabilities"
   exit 77
 fi
+recipe=$(awk '/^    sudo groupadd/ { on = 1 } on && !/^    / { exit } on' "$source_dir/README.md")
+sed "s|/usr/local|$prefix|g; s/sudo //g; s/dorvex /$group /g" <<<"$recipe" | USER=nobody bash -e ||
+  fail "the README's group recipe: $recipe"
 caps=$(getcap -r "$prefix")
-if [[ "$caps" != "$helper cap_net_raw=ep" ]]; then
-  echo "FAIL: getcap -r shows more or other than the helper's one capability:"
-  echo "$caps"
-  exit 1
-fi
+[[ $caps == "$helper cap_net_raw=ep" ]] || fail "getcap -r shows other than the helper's: $caps"
 
-# A world list reply on loopback reaches the unprivileged dorvex-cli through the helper.
+# A world list reply on loopback reaches the unprivileged group member through the helper.
 as_nobody "$cli" --interface lo --replies 1 --seconds 10 >"$prefix/report.txt" 2>&1 &
 cli_pid=$!
 sleep 1
 python3 "$source_dir/tests/e2e/world_list_reply.py" send
-wait "$cli_pid" || { echo "FAIL: dorvex-cli as nobody:"; cat "$prefix/report.txt"; exit 1; }
-grep -q "【ログイン日時】" "$prefix/report.txt" ||
-  { echo "FAIL: no report:"; cat "$prefix/report.txt"; exit 1; }
-echo "PASS: only the helper holds a capability; nobody captured a reply through it"
+wait "$cli_pid" || fail "dorvex-cli as nobody: $(<"$prefix/report.txt")"
+grep -q "【ログイン日時】" "$prefix/report.txt" || fail "no report: $(<"$prefix/report.txt")"
+echo "PASS: after the README's group recipe only the helper holds a capability; a member captured"

@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it with the
-# README's command into a throwaway Debian 12 root (debootstrap; never this machine's own system)
-# and checks the installed copy: dorvex-cli's version and report, the desktop entry, metainfo and
-# manual pages, the capture helper's capability (and no other), then that purging the package
-# leaves none of its files behind.
+# Builds the Debian package with cpack from BUILD_DIR, checks it with lintian, installs it as the
+# README says into a throwaway Debian 12 root (debootstrap, kept with the downloaded packages in
+# BUILD_DIR/package-test/ for later runs) and checks the installed copy: dorvex-cli's version and
+# report (the same as CLI's, the build tree's), a font for Japanese, desktop entry, metainfo,
+# manual pages, the helper's capability and no other (also after the post-install message's group
+# recipe); then that a purge leaves none of its files. DORVEX_DEBIAN_MIRROR overrides the mirror.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI
-# CLI is the build tree's dorvex-cli, whose report the installed one must repeat.
-# Exit 77 (skipped) without root or debootstrap. The first run makes the Debian root and keeps
-# it, with the downloaded packages, in BUILD_DIR/package-test/ (about 6 minutes on 2 cores);
-# later runs copy it and need no network (about 1.5 minutes). DORVEX_DEBIAN_MIRROR overrides the
-# mirror.
+# Exit 77 (skipped) without root or debootstrap.
 set -euo pipefail
 build=$(realpath "$1")
 source_dir=$(realpath "$2")
@@ -20,8 +17,7 @@ if [[ $(id -u) -ne 0 ]] || ! command -v debootstrap >/dev/null; then
   exit 77
 fi
 for tool in cpack lintian desktop-file-validate appstreamcli man dpkg-shlibdeps; do
-  command -v "$tool" >/dev/null ||
-    { echo "FAIL: $tool is missing (scripts/setup.sh installs it)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (setup.sh installs it)"; exit 1; }
 done
 
 work=$build/package-test
@@ -96,6 +92,8 @@ built_report=$(env LC_ALL=C.UTF-8 "$cli" "$source_dir/samples/world_list_reply.b
 [[ -n $built_report && $installed_report == "$built_report" ]] ||
   fail "installed dorvex-cli's report differs from the build tree's:
 $(diff <(echo "$built_report") <(echo "$installed_report"))"
+# The package brings a font for the report's Japanese text (without one it shows empty boxes).
+[[ -n $(in_root fc-list :lang=ja family) ]] || fail "no font with Japanese characters installed"
 missing=$(in_root ldd /usr/bin/dorvex /usr/bin/dorvex-cli /usr/libexec/dorvex/dorvex-capture |
   grep "not found" || true)
 [[ -z $missing ]] || fail "libraries not found: $missing"
@@ -108,6 +106,9 @@ in_root setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp/nobo
   fail "the window ended by itself (status $window_status): $(cat "$work/window.log")"
 
 step "capabilities"
+# The post-install message's group recipe must leave the capability in place.
+grep -E '^  (groupadd|dpkg-statoverride|setcap) ' "$work/install.log" | sed 's/USER/nobody/' |
+  in_root sh -e || fail "the post-install message's group recipe"
 caps=$(in_root getcap -r /usr 2>/dev/null)
 [[ $caps == "/usr/libexec/dorvex/dorvex-capture cap_net_raw=ep" ]] ||
   fail "getcap -r /usr shows more or other than the helper's one capability: $caps"
@@ -153,8 +154,5 @@ leftovers=$(find "$root" -xdev -iname '*dorvex*' -not -path "$root/tmp/*" \
   sed "s|^$root||")
 [[ -z $leftovers ]] || fail "files named after dorvex left behind: $leftovers"
 
-if ((failures)); then
-  echo "package_test: $failures failure(s) in ${SECONDS}s"
-  exit 1
-fi
+((failures == 0)) || { echo "package_test: $failures failure(s) in ${SECONDS}s"; exit 1; }
 echo "PASS: $deb_name installs, works and purges cleanly in a Debian 12 root (${SECONDS}s)"
