@@ -2,13 +2,16 @@
 
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <array>
+#include <cerrno>
 #include <optional>
 #include <vector>
 
+#include "common/private_files.h"
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
@@ -164,12 +167,24 @@ bool SchemaIsOurs(sqlite3* db, int version, QString& reason) {
 HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool forWriting) {
   const QFileInfo info(path);
   if (info.isDir()) return {HistoryFileKind::kForeign, 0, QStringLiteral("is a folder")};
-  const auto writable = [](const QString& name) {
-    return access(QFile::encodeName(name).constData(), W_OK) == 0;
-  };
-  if (forWriting && (!writable(info.absolutePath()) || (info.exists() && !writable(path)))) {
-    return {HistoryFileKind::kBusy, 0,
-            QStringLiteral("the file or its folder cannot be written (permission denied)")};
+  if (const QString untrusted = UntrustedPathReason(path); !untrusted.isEmpty()) {
+    return {HistoryFileKind::kForeign, 0, untrusted};
+  }
+  if (forWriting) {
+    if (!info.absoluteDir().exists()) {
+      return {HistoryFileKind::kBusy, 0,
+              QStringLiteral("its folder %1 does not exist").arg(info.absolutePath())};
+    }
+    for (const QString& name : {info.absolutePath(), path}) {
+      if ((name == path && !info.exists()) ||
+          access(QFile::encodeName(name).constData(), W_OK) == 0) {
+        continue;
+      }
+      return {HistoryFileKind::kBusy, 0,
+              errno == EROFS
+                  ? QStringLiteral("the file system of the file is read-only")
+                  : QStringLiteral("the file or its folder cannot be written (permission denied)")};
+    }
   }
   if (!info.exists()) return {HistoryFileKind::kMissing, 0, {}};
   if (info.size() == 0) return {HistoryFileKind::kEmpty, 0, {}};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/private_files.h"
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
@@ -156,8 +157,13 @@ bool HistoryStore::Open() {
     default:
       break;
   }
-  int flags = SQLITE_OPEN_READWRITE;
-  if (check.kind == HistoryFileKind::kMissing) flags |= SQLITE_OPEN_CREATE;
+  // A new history is its owner's alone; SQLite gives its -wal and -shm files the same mode.
+  QString createError;
+  if (check.kind == HistoryFileKind::kMissing && !CreatePrivateFile(path_, createError)) {
+    Fail(createError);
+    return false;
+  }
+  const int flags = SQLITE_OPEN_READWRITE;
   int code = SQLITE_OK;
   QString message;
   Db db = OpenDb(path_, flags, code, message);

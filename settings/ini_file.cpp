@@ -1,13 +1,13 @@
 #include "settings/ini_file.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <optional>
 
-#include "settings/profile_text.h"
+#include "common/private_files.h"
 #include "common/whole_number.h"
+#include "settings/profile_text.h"
 
 namespace dorvex {
 namespace {
@@ -16,6 +16,7 @@ namespace {
 constexpr qsizetype kMaxValueLength = 2047;
 
 std::optional<QByteArray> ReadWholeFile(const QString& fileName) {
+  if (!UntrustedPathReason(fileName).isEmpty()) return std::nullopt;  // read as missing
   QFile file(fileName);
   if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
   QByteArray bytes = file.readAll();
@@ -70,8 +71,12 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
                                 .arg(section, ident));
   }
 
+  if (const QString untrusted = UntrustedPathReason(fileName_); !untrusted.isEmpty()) {
+    throw EIniFileException(fileName_, untrusted);
+  }
   QByteArray current;
-  if (QFile::exists(fileName_)) {
+  const bool exists = QFile::exists(fileName_);
+  if (exists) {
     std::optional<QByteArray> bytes = ReadWholeFile(fileName_);
     if (!bytes) throw EIniFileException(fileName_, QStringLiteral("the file cannot be read"));
     current = std::move(*bytes);
@@ -79,13 +84,14 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
   ProfileText text(std::move(current));
   if (!text.SetValue(section, ident, valueBytes)) return;  // already holds that value
 
-  const QString folder = QFileInfo(fileName_).absolutePath();
-  if (!QDir().mkpath(folder)) {
-    throw EIniFileException(fileName_, QStringLiteral("cannot create folder %1").arg(folder));
+  QString folderError;
+  if (!MakePrivateFolder(QFileInfo(fileName_).absolutePath(), folderError)) {
+    throw EIniFileException(fileName_, folderError);
   }
   QSaveFile file(fileName_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(text.Bytes()) != text.Bytes().size() ||
-      !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly) ||
+      (!exists && !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) ||
+      file.write(text.Bytes()) != text.Bytes().size() || !file.commit()) {
     throw EIniFileException(fileName_, file.errorString());
   }
 }

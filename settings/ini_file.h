@@ -48,9 +48,10 @@ class TIniFile {
   // True exactly when the value reads as a nonzero integer; `defaultValue` when it does not read.
   bool ReadBool(const QString& section, const QString& ident, bool defaultValue) const;
 
-  // Sets the key's value, creating the file (and its folder), the section and the key as needed.
-  // Throws EIniFileException when the file cannot be written or the names or value cannot be
-  // stored as one line; the file is then left as it was.
+  // Sets the key's value, creating the file (0600, and its folder 0700), the section and the key
+  // as needed. Throws EIniFileException when the file cannot be written, is not this user's to
+  // trust (see UntrustedPathReason; it is then also read as missing) or the names or value cannot
+  // be stored as one line; the file is then left as it was.
   void WriteString(const QString& section, const QString& ident, const QString& value);
   void WriteInteger(const QString& section, const QString& ident, std::int32_t value);
   void WriteBool(const QString& section, const QString& ident, bool value);

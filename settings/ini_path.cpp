@@ -50,7 +50,11 @@ QString ResolveIniFileName(const IniLocationInputs& inputs) {
   const qsizetype nameStart = FileNameStart(beside);
   const QString folder =
       nameStart == 0 ? QStringLiteral(".") : beside.first(nameStart > 1 ? nameStart - 1 : 1);
-  if (inputs.folderWritable && inputs.folderWritable(folder)) return beside;
+  // Beside the program where it may write there, but never in the system's program folders, which
+  // only root can write: root's settings would be readable by all there.
+  const bool systemFolder = folder == u"/usr" || folder.startsWith(u"/usr/") || folder == u"/opt" ||
+                            folder.startsWith(u"/opt/");
+  if (!systemFolder && inputs.folderWritable && inputs.folderWritable(folder)) return beside;
 
   const QString configHome = QDir::isAbsolutePath(inputs.xdgConfigHome)
                                  ? inputs.xdgConfigHome

@@ -20,8 +20,9 @@ struct IniLocationInputs {
   QString homeFolder;     // the user's home folder
 };
 
-// IniNameBeside(executablePath) when its folder can be written; otherwise the same file name in
-// "dorvex/" under the per-user configuration folder ($XDG_CONFIG_HOME, else ~/.config).
+// IniNameBeside(executablePath) when its folder can be written and is not under /usr or /opt;
+// otherwise the same file name in "dorvex/" under the per-user configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config).
 QString ResolveIniFileName(const IniLocationInputs& inputs);
 
 // The settings file of this program: ResolveIniFileName over the running executable, the real

@@ -23,7 +23,9 @@ struct PathCase {
 TEST(IniPathTest, ResolvesBesideTheExecutableOrInTheUserConfigFolder) {
   const PathCase cases[] = {
       {R"(C:\my.tools\tally.old.exe)", true, "", R"(C:\my.tools\tally.old.ini)", R"(C:\my.tools)"},
-      {"/opt/my.tools/dorvex", true, "", "/opt/my.tools/dorvex.ini", "/opt/my.tools"},
+      {"/srv/my.tools/dorvex", true, "", "/srv/my.tools/dorvex.ini", "/srv/my.tools"},
+      // Root may write the system's program folders, but its settings do not go there.
+      {"/opt/dorvex/dorvex", true, "", "/home/user/.config/dorvex/dorvex.ini", "/opt/dorvex"},
       {"/dorvex", true, "", "/dorvex.ini", "/"},
       {"dorvex", true, "", "dorvex.ini", "."},
       {"/usr/bin/dorvex", false, "/home/user/.cfg", "/home/user/.cfg/dorvex/dorvex.ini",

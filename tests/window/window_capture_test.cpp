@@ -153,7 +153,7 @@ TEST_F(WindowCaptureTest, ALockedHistoryKeepsTheReplyAndAsksAtCloseUntilItIsSave
   EXPECT_TRUE(StatusText().startsWith("History is not being saved to " + HistoryPath() +
                                       ": the file is in use by another program"))
       << StatusText().toStdString();
-  EXPECT_TRUE(StatusText().contains("1 replies wait in memory")) << StatusText().toStdString();
+  EXPECT_TRUE(StatusText().contains("1 reply waits in memory")) << StatusText().toStdString();
 
   // The first question is answered with Retry while the lock is still held, the second after it
   // is released.
