@@ -60,11 +60,11 @@ TEST(SnoopMembersTest, DefaultsAndAdapterSelection) {
   const int lo = test::LoopbackAdapterIndex();
   ASSERT_GE(lo, 0);
   ASSERT_EQ(names.value(lo), QStringLiteral("lo")) << "libpcap's order";
-  // The lowest index of a description, for the first adapter that has one (-1: none has).
+  // The first adapter with a description (-1: none has one): the lowest index of that description.
   const auto described = std::find_if(descriptions.begin(), descriptions.end(),
                                       [](const QString& text) { return !text.isEmpty(); });
   const int firstDescribed =
-      described == descriptions.end() ? -1 : static_cast<int>(descriptions.indexOf(*described));
+      described == descriptions.end() ? -1 : static_cast<int>(described - descriptions.begin());
 
   const struct {
     std::function<void()> set;
