@@ -1,13 +1,13 @@
 #pragma once
-// How a caller (the window's status line, the command-line tool) recognises a missing capture
-// right in the text that a failed open leaves in LastError.
-
-#include <QString>
+// Texts of capture failures that more than one place gives or quotes.
 
 namespace dorvex {
 
-// True when `lastError` says that the capture was refused for want of rights (not root, or no
-// cap_net_raw).
-bool IsPermissionFailure(const QString& lastError);
+// LastError when reading packets failed, in the capture or in the capture helper.
+inline constexpr char kReadErrorText[] = "Snoop Error: pcap_next_ex return -1";
+
+// Where the user learns how to give the program the right to capture; the window's status line
+// and dorvex-cli add it when a capture was refused for want of rights.
+inline constexpr char kCaptureRightsHint[] = R"(see "Capture rights" in the README)";
 
 }  // namespace dorvex

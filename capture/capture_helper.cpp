@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "capture/capture_helper_status.h"
+#include "capture/capture_failure.h"
 
 namespace dorvex {
 
@@ -88,6 +88,7 @@ CaptureHelper::~CaptureHelper() {
 pcap_t* CaptureHelper::Start(const HelperRequest& request, QString& error) {
   adapter_ = request.adapter;
   filter_ = request.filter;
+  exitStatus_ = capture_helper::kExitOk;
   const QString path = CaptureHelperPath();
   if (path.isEmpty()) {
     error = QStringLiteral("Snoop Error: the capture helper %1 is not installed")
@@ -208,10 +209,10 @@ QString CaptureHelper::FailureText(int waitStatus) {
         .arg(WTERMSIG(waitStatus));
   }
   const int exitStatus = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : capture_helper::kExitOk;
+  exitStatus_ = static_cast<capture_helper::Status>(exitStatus);
   if (exitStatus == capture_helper::kExitOk) return {};
   // A read error ends the capture as one of the library's own reads would.
-  if (exitStatus == capture_helper::kExitReadError)
-    return QStringLiteral("Snoop Error: pcap_next_ex return -1");
+  if (exitStatus == capture_helper::kExitReadError) return QLatin1String(kReadErrorText);
   const QByteArray line = ReadErrorLine();
   if (line.isEmpty()) {
     return QStringLiteral("Snoop Error: the capture helper failed with status %1").arg(exitStatus);

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include "capture/capture_helper_status.h"
+
 namespace dorvex {
 
 struct HelperRequest {
@@ -45,6 +47,9 @@ class CaptureHelper {
   QString Finish();
 
   bool Running() const { return pid_ > 0; }
+  // The exit status of the helper that ended last; kExitOk also when it was ended by a signal or
+  // could not be run.
+  capture_helper::Status ExitStatus() const { return exitStatus_; }
 
  private:
   // The helper's exit status (or the signal that ended it) as a failure text.
@@ -52,6 +57,7 @@ class CaptureHelper {
   QByteArray ReadErrorLine();
 
   pid_t pid_ = -1;
+  capture_helper::Status exitStatus_ = capture_helper::kExitOk;
   int errorFd_ = -1;  // read end of the helper's stderr
   QByteArray adapter_;
   QByteArray filter_;

@@ -8,6 +8,7 @@
 #include <QtDebug>
 #include <cstring>
 
+#include "capture/capture_failure.h"
 #include "capture/snoop_thread.h"
 
 namespace dorvex {
@@ -106,6 +107,11 @@ std::optional<pcap_stat> TCustomSnoop::CaptureStatistics() const {
   return statistics;
 }
 
+void TCustomSnoop::Fail(const QString& text, capture_helper::Status status) {
+  lastError_ = text;
+  lastFailure_ = status;
+}
+
 void TCustomSnoop::Notify(const QString& text) const {
   if (notifier_) {
     notifier_(text);
@@ -116,21 +122,25 @@ void TCustomSnoop::Notify(const QString& text) const {
 
 void TCustomSnoop::Open() {
   if (active_) {
-    lastError_ = QStringLiteral("Snoop Error: Already open");
+    Fail(QStringLiteral("Snoop Error: Already open"));
     return;
   }
   // A thread that ended by itself has run its termination event: free it now.
   if (thread_) StopThread();
 
-  const std::optional<AdapterEnumeration> enumeration = FindAllAdapters(lastError_);
-  if (!enumeration) return;
+  QString error;
+  const std::optional<AdapterEnumeration> enumeration = FindAllAdapters(error);
+  if (!enumeration) {
+    Fail(error);
+    return;
+  }
   const QByteArray source = adapterName_.toLocal8Bit();
   const pcap_if_t* adapter = enumeration->get();
   while (adapter && (source.isEmpty() || std::strcmp(adapter->name, source.constData()) != 0)) {
     adapter = adapter->next;
   }
   if (!adapter) {
-    lastError_ = QStringLiteral("Snoop Error: Invalid AdapterName");
+    Fail(QStringLiteral("Snoop Error: Invalid AdapterName"));
     return;
   }
   OpenAdapter(source);
@@ -142,8 +152,12 @@ void TCustomSnoop::OpenAdapter(const QByteArray& source) {
   // filter, and streams what it captures; this process holds no capability.
   const HelperRequest request{source, snapLen_, (flags_ & 1) != 0, readTimeOut_,
                               filter_.toLocal8Bit()};
-  pcap_t* handle = helper_.Start(request, lastError_);
-  if (!handle) return;
+  QString error;
+  pcap_t* handle = helper_.Start(request, error);
+  if (!handle) {
+    Fail(error, helper_.ExitStatus());
+    return;
+  }
   handle_ = handle;
   linkType_ = pcap_datalink(handle);
   active_ = true;
@@ -157,7 +171,8 @@ void TCustomSnoop::StartThread() {
   thread->OnTerminate = [this, thread, generation] {
     const QString helperFailure = ThreadTerminate();
     if (thread->StopRequested()) return;
-    if (!thread->HandlerFailed()) lastError_ = EndedStreamText(*thread, helperFailure);
+    if (!thread->HandlerFailed())
+      Fail(EndedStreamText(*thread, helperFailure), helper_.ExitStatus());
     AnnounceEnd(generation, thread->HandlerFailed()
                                 ? QStringLiteral("a packet could not be handled")
                                 : lastError_);
@@ -167,7 +182,7 @@ void TCustomSnoop::StartThread() {
 
 QString TCustomSnoop::EndedStreamText(const TSnoopThread& thread, const QString& helperFailure) {
   if (!helperFailure.isEmpty()) return helperFailure;
-  if (thread.ReadFailed()) return QStringLiteral("Snoop Error: pcap_next_ex return -1");
+  if (thread.ReadFailed()) return QLatin1String(kReadErrorText);
   return QStringLiteral("Snoop Error: the capture helper ended");
 }
 
@@ -209,7 +224,7 @@ void TCustomSnoop::DeliverPacket() {
 void TCustomSnoop::Close() {
   if (!active_) return;
   if (captureEnabled_ && !thread_) {
-    lastError_ = QStringLiteral("Snoop Error: No thread to stop");
+    Fail(QStringLiteral("Snoop Error: No thread to stop"));
     Notify(lastError_);
     return;
   }

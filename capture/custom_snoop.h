@@ -1,7 +1,8 @@
 #pragma once
 // TCustomSnoop: the base capture component. Lists the capture adapters once, keeps the choice of
 // one adapter, opens it with a filter and runs a capture thread that hands every packet read to
-// the virtual ProcessPacket. Failures are never thrown: each leaves its text in LastError.
+// the virtual ProcessPacket. Failures are never thrown: each leaves its text in LastError, and
+// the capture helper's exit status, when the helper failed, in LastFailure.
 
 #include <pcap/pcap.h>
 
@@ -60,6 +61,10 @@ class TCustomSnoop : public QObject {
 
   bool Active() const { return active_; }
   const QString& LastError() const { return lastError_; }
+  // The capture helper's exit status behind LastError (for example kExitPermission), so that a
+  // caller tells failures apart without reading the text; kExitOk when LastError is none of the
+  // helper's.
+  capture_helper::Status LastFailure() const { return lastFailure_; }
   const QStringList& AdapterNames() const { return adapterNames_; }
   const QStringList& AdapterDescriptions() const { return adapterDescriptions_; }
 
@@ -131,6 +136,8 @@ class TCustomSnoop : public QObject {
   void AnnounceEnd(std::uint64_t generation, const QString& reason);
   void StopThread();
   QString CloseHandle();
+  // A failure: LastError and LastFailure together.
+  void Fail(const QString& text, capture_helper::Status status = capture_helper::kExitOk);
   void Notify(const QString& text) const;
   void SelectAdapter(qsizetype index);
 
@@ -147,6 +154,7 @@ class TCustomSnoop : public QObject {
   int flags_ = 1;
   int readTimeOut_ = 100;
   QString lastError_;
+  capture_helper::Status lastFailure_ = capture_helper::kExitOk;
   TMessageNotifier notifier_;
 
   std::unique_ptr<TSnoopThread> thread_;  // running, or ended and not yet freed

@@ -2,18 +2,10 @@
 
 #include <QMetaMethod>
 
+#include "capture/capture_time.h"
 #include "capture/frame_decoder.h"
 
 namespace dorvex {
-
-namespace {
-
-QDateTime CaptureTime(const pcap_pkthdr& header) {
-  return QDateTime::fromMSecsSinceEpoch(
-      qint64{header.ts.tv_sec} * 1000 + qint64{header.ts.tv_usec} / 1000, Qt::UTC);
-}
-
-}  // namespace
 
 TSnoopTCPData::TSnoopTCPData(QObject* owner, TMessageNotifier notifier)
     : TCustomSnoop(owner, std::move(notifier)) {
@@ -45,7 +37,7 @@ void TSnoopTCPData::ProcessPacket() {
     const SegmentSource source = SourceOf(*segment);
     emit TCPPayloadCaptured(
         QByteArray(reinterpret_cast<const char*>(segment->TCPData), segment->TCPDataLength),
-        CaptureTime(*header), source.address, source.port);
+        CaptureTimeUtc(header->ts), source.address, source.port);
   }
 }
 

@@ -24,7 +24,7 @@ QString CaptureStatusText(const CaptureState& state,
 
   QString reason = state.lastError.trimmed();
   if (reason.isEmpty()) reason = QStringLiteral("the capture is closed");
-  if (IsPermissionFailure(reason)) {
+  if (state.failure == capture_helper::kExitPermission) {
     return QStringLiteral("Not capturing: no capture rights, %1 (%2)")
         .arg(QLatin1String(kCaptureRightsHint), reason);
   }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <optional>
 
+#include "capture/capture_helper_status.h"
+
 namespace dorvex {
 
 struct CaptureState {
@@ -13,14 +15,12 @@ struct CaptureState {
   QString adapterLabel;  // the captured adapter as the adapter list shows it
   QString filter;
   QString lastError;
+  capture_helper::Status failure = capture_helper::kExitOk;  // the component's LastFailure
 };
 
-// The README section that tells how to give the program the right to capture.
-inline constexpr char kCaptureRightsHint[] = R"(see "Capture rights" in the README)";
-
 // "Capturing on <adapter> (filter: <filter>)", "Not capturing: " with the reason (a hint to the
-// README when the reason is missing rights), or, with no adapter wanted, "Pick the adapter the
-// game uses" naming the adapter of the default route when there is one.
+// README when the capture was refused for want of rights), or, with no adapter wanted, "Pick the
+// adapter the game uses" naming the adapter of the default route when there is one.
 QString CaptureStatusText(const CaptureState& state,
                           const std::optional<QString>& defaultRouteAdapter = std::nullopt);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace dorvex::capture_helper {
@@ -28,6 +29,10 @@ std::optional<int> ReadDecimal(std::string_view text, int min, int max) {
   }
   if (value < min) return std::nullopt;
   return value;
+}
+
+std::string NumberRange(std::string_view option, int max) {
+  return std::string(option) + " must be a whole number from 1 to " + std::to_string(max);
 }
 
 std::optional<bool> ReadFlag(std::string_view text) {
@@ -63,14 +68,15 @@ CaptureArgsResult ParseCaptureArgs(int argc, const char* const* argv) {
   const std::string_view adapter = *values[kAdapter];
   if (adapter.empty() || adapter.size() > kMaxAdapterBytes ||
       std::any_of(adapter.begin(), adapter.end(), IsControl)) {
-    return Refuse("--adapter must be 1 to 255 bytes without control characters");
+    return Refuse("--adapter must be 1 to " + std::to_string(kMaxAdapterBytes) +
+                  " bytes without control characters");
   }
   args.adapter = adapter;
   const auto snaplen = ReadDecimal(*values[kSnaplen], 1, kMaxSnaplen);
-  if (!snaplen) return Refuse("--snaplen must be a whole number from 1 to 262144");
+  if (!snaplen) return Refuse(NumberRange("--snaplen", kMaxSnaplen));
   args.snaplen = *snaplen;
   const auto timeout = ReadDecimal(*values[kTimeout], 1, kMaxTimeoutMs);
-  if (!timeout) return Refuse("--timeout must be a whole number from 1 to 60000");
+  if (!timeout) return Refuse(NumberRange("--timeout", kMaxTimeoutMs));
   args.timeoutMs = *timeout;
   const auto promiscuous = ReadFlag(*values[kPromiscuous]);
   if (!promiscuous) return Refuse("--promiscuous must be 0 or 1");
@@ -80,7 +86,8 @@ CaptureArgsResult ParseCaptureArgs(int argc, const char* const* argv) {
   args.immediate = *immediate;
   const std::string_view filter = *values[kFilter];
   if (filter.size() > kMaxFilterBytes || filter.find_first_of("\r\n") != std::string_view::npos) {
-    return Refuse("--filter must be at most 1024 bytes on one line");
+    return Refuse("--filter must be at most " + std::to_string(kMaxFilterBytes) +
+                  " bytes on one line");
   }
   args.filter = filter;
   return {std::move(args), {}};

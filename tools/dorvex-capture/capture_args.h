@@ -22,12 +22,12 @@ inline constexpr char kUsage[] =
     "[--immediate 0|1] --filter TEXT";
 
 struct CaptureArgs {
-  std::string adapter;  // 1..255 bytes, no control characters
-  int snaplen = 0;      // 1..262144
+  std::string adapter;  // 1..kMaxAdapterBytes bytes, no control characters
+  int snaplen = 0;      // 1..kMaxSnaplen
   bool promiscuous = false;
-  int timeoutMs = 0;  // read timeout, 1..60000
+  int timeoutMs = 0;  // read timeout, 1..kMaxTimeoutMs
   bool immediate = true;
-  std::string filter;  // at most 1024 bytes, no line break; empty captures everything
+  std::string filter;  // at most kMaxFilterBytes, no line break; empty captures everything
 
   friend bool operator==(const CaptureArgs&, const CaptureArgs&) = default;
 };

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "capture/capture_filter.h"
+#include "capture/capture_time.h"
 #include "capture/frame_decoder.h"
 #include "capture/link_frame.h"
 
@@ -40,13 +41,8 @@ QDateTime CaptureFileSource::FrameTime() {
     offsetSecond_ = frameTime_.tv_sec;
     utcOffset_ = QDateTime::fromSecsSinceEpoch(offsetSecond_).offsetFromUtc();
   }
-  return QDateTime::fromMSecsSinceEpoch(
-      qint64{frameTime_.tv_sec} * 1000 + frameTime_.tv_usec / 1000, Qt::OffsetFromUTC, utcOffset_);
-}
-
-QDateTime CaptureFileSource::FrameTimeUtc() const {
-  return QDateTime::fromMSecsSinceEpoch(
-      qint64{frameTime_.tv_sec} * 1000 + qint64{frameTime_.tv_usec} / 1000, Qt::UTC);
+  return QDateTime::fromMSecsSinceEpoch(CaptureMSecsSinceEpoch(frameTime_), Qt::OffsetFromUTC,
+                                        utcOffset_);
 }
 
 void CaptureFileSource::Prime() {
@@ -108,7 +104,7 @@ bool CaptureFileSource::Deliver(const PayloadSink& sink, SourceError& error) {
     if (!segment) continue;
     const SegmentSource source = SourceOf(*segment);
     sink(segment->TCPData, segment->TCPDataLength,
-         PayloadOrigin{FrameTimeUtc(), source.address, source.port, {}});
+         PayloadOrigin{CaptureTimeUtc(frameTime_), source.address, source.port, {}});
   }
   if (readResult_ == PCAP_ERROR) {
     error.message = QStringLiteral("%1: cannot read: %2")

@@ -31,8 +31,7 @@ class CaptureFileSource : public PayloadSource {
   void Prime();
   bool Open();
   int ReadNext();
-  QDateTime FrameTime();           // local wall-clock time of frameTime_
-  QDateTime FrameTimeUtc() const;  // frameTime_ in UTC, to the millisecond
+  QDateTime FrameTime();  // local wall-clock time of frameTime_
 
   const QString path_;
   const QString filter_;

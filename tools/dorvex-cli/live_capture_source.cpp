@@ -63,14 +63,12 @@ class InterruptCatcher {
   struct sigaction oldTerm_ {};
 };
 
-QString OpenFailureMessage(const QString& adapter, const QString& lastError) {
-  if (IsPermissionFailure(lastError)) {
-    return QStringLiteral(
-               "%1: capture not permitted (%2): run as root, or see \"Capture rights\" in the "
-               "README")
-        .arg(adapter, lastError);
+QString OpenFailureMessage(const QString& adapter, const TCustomSnoop& snoop) {
+  if (snoop.LastFailure() == capture_helper::kExitPermission) {
+    return QStringLiteral("%1: capture not permitted (%2): run as root, or %3")
+        .arg(adapter, snoop.LastError(), QLatin1String(kCaptureRightsHint));
   }
-  return QStringLiteral("%1: cannot capture: %2").arg(adapter, lastError);
+  return QStringLiteral("%1: cannot capture: %2").arg(adapter, snoop.LastError());
 }
 
 }  // namespace
@@ -122,7 +120,7 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
   interruptCatcher.OnInterrupted([] { QCoreApplication::quit(); });
   snoop.Open();
   if (!snoop.Active()) {
-    error.message = OpenFailureMessage(adapter, snoop.LastError());
+    error.message = OpenFailureMessage(adapter, snoop);
     return false;
   }
   if (options_.seconds)
