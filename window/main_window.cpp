@@ -299,6 +299,7 @@ void TfrmDVmain::ShowCaptureStatus() {
       AdapterLabel(SnoopTCPData->AdapterName(), SnoopTCPData->AdapterDescription());
   state.filter = SnoopTCPData->Filter();
   state.lastError = SnoopTCPData->LastError();
+  state.failure = SnoopTCPData->LastFailure();
   // With no adapter chosen, the status line names the adapter of the default route.
   const QString text = StatusLineText(
       CaptureStatusText(

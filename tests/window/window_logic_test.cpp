@@ -19,13 +19,15 @@ TEST(CaptureStatusTest, SaysWhatIsCapturedOrWhyNot) {
       {{true, 3, "lo", "tcp port 6900", "Snoop Error: Already open"},
        "Capturing on lo (filter: tcp port 6900)"},
       {{false, 2, "eth0", "tcp port 6900", ""}, "Not capturing: the capture is closed"},
-      // Either form of the capture library's permission error gets the hint.
+      // The helper's permission status gets the hint, whatever the library's text.
       {{false, 0, "lo", "tcp port 6900",
         "lo: You don't have permission to capture on that device (socket: Operation not "
-        "permitted)"},
+        "permitted)",
+        capture_helper::kExitPermission},
        hint + std::string("lo: You don't have permission to capture on that device (socket: "
                           "Operation not permitted))")},
-      {{false, 0, "eth0", "tcp port 6900", "eth0: socket: Operation not permitted"},
+      {{false, 0, "eth0", "tcp port 6900", "eth0: socket: Operation not permitted",
+        capture_helper::kExitPermission},
        hint + std::string("eth0: socket: Operation not permitted)")}};
   for (const auto& [state, expected] : cases) {
     EXPECT_EQ(CaptureStatusText(state).toStdString(), expected);
