@@ -104,7 +104,8 @@ TEST_F(WindowCaptureTest, ALockedHistoryKeepsTheReplyAndAsksAtCloseUntilItIsSave
   ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
   connection.ServerSends(Reply({{"magni", 2}}));
   ASSERT_TRUE(PumpUntil([&] { return Edit("edtMagniQty").text() == "2"; }));
-  EXPECT_TRUE(StatusText().startsWith("History is not being saved to " + path))
+  EXPECT_TRUE(StatusText().startsWith("History is not being saved to " + path) &&
+              StatusText().contains("1 replies wait in memory"))
       << StatusText().toStdString();
 
   // The first question is answered with Retry while the lock is still held, the second after it

@@ -77,6 +77,7 @@ TEST_F(WindowTest, EveryChangeOfACheckBoxUpdatesTheReportWithThatOption) {
 
 TEST_F(WindowTest, CopyPutsTheReportOnTheClipboardWithCrLfAndClearEmptiesFieldsAndMemo) {
   ShowQuiet();
+  Click("chkCompatible");
   TypeInto("edtTempServerName", QStringLiteral("newworld"));
   TypeInto("edtVerdandiQty", QStringLiteral("1000"));
   ClickFocus(Child("btnCopyToClicpbord"));  // leaving verdandi renders the report
@@ -93,6 +94,7 @@ TEST_F(WindowTest, CopyPutsTheReportOnTheClipboardWithCrLfAndClearEmptiesFieldsA
   }
   EXPECT_TRUE(MemoLines().isEmpty());  // and no update cycle ran
   EXPECT_EQ(FocusName(), "edtVerdandiQty");
+  EXPECT_TRUE(Child<QCheckBox>("chkCompatible").isChecked());
   ClickFocus(Child("btnCopyToClicpbord"));                     // leaving verdandi renders again
   QTest::keyClick(&Child("btnCopyToClicpbord"), Qt::Key_Tab);  // Clear is no tab stop
   EXPECT_EQ(FocusName(), "btnExit");
