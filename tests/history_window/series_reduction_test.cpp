@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QPointF>
-#include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "window/history/series_reduction.h"
@@ -59,33 +57,6 @@ TEST(SeriesReductionTest, KeepsFirstLowHighLastPerColumn) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ReduceToColumns(c.points, c.columns), c.kept) << c.what;
-  }
-}
-
-// A long noisy line with one spike and one dip: the drawn line keeps both, its ends, its time
-// order, and no more than four points per column.
-TEST(SeriesReductionTest, LongLineKeepsPeaksEndsAndOrder) {
-  std::vector<QPointF> points;
-  for (int i = 0; i < 100'000; ++i) {
-    const double y = 1000 + 50 * std::sin(i / 300.0) + (i * 7919 % 13);
-    points.emplace_back(1.7e12 + i * 6000.0, y);
-  }
-  points[31'337].setY(5000);
-  points[77'777].setY(3);
-  for (const int columns : {1, 2, 640, 1920}) {
-    const std::vector<QPointF> kept = ReduceToColumns(points, columns);
-    EXPECT_LE(kept.size(), static_cast<std::size_t>(columns) * 4) << columns;
-    EXPECT_EQ(kept.front(), points.front()) << columns;
-    EXPECT_EQ(kept.back(), points.back()) << columns;
-    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](const QPointF& a, const QPointF& b) {
-      return a.x() < b.x();
-    })) << columns;
-    EXPECT_NE(std::find(kept.begin(), kept.end(), points[31'337]), kept.end()) << columns;
-    EXPECT_NE(std::find(kept.begin(), kept.end(), points[77'777]), kept.end()) << columns;
-    // Every kept point is one of the line's, in the line's order.
-    auto next = points.begin();
-    for (const QPointF& point : kept) next = std::find(next, points.end(), point);
-    EXPECT_NE(next, points.end()) << columns;
   }
 }
 
