@@ -25,6 +25,11 @@ bool HistoryRecorder::Flush() {
   return batch_.empty() ? store_.Flush() : store_.RecordAll(std::exchange(batch_, {}));
 }
 
+void HistoryRecorder::Discard() {
+  batch_.clear();
+  store_.Discard();
+}
+
 QString HistoryRecorder::LossText() const {
   if (store_.Refused()) return store_.StatusText();
   const std::size_t lost = Waiting() + store_.Dropped();

@@ -27,6 +27,8 @@ class HistoryRecorder {
   bool Record(const RecognisedReply& reply);
   // Writes everything that waits; true when nothing is left.
   bool Flush();
+  // Gives up everything that waits: nothing of it is written later, not even at destruction.
+  void Discard();
 
   const HistoryStore& Store() const { return store_; }
   // How many replies wait: the store's queue and the batch not yet committed.

@@ -35,6 +35,8 @@ class HistoryStore {
   bool Record(HistoryReply reply);
   // Writes every queued reply; true when nothing is left queued.
   bool Flush();
+  // Forgets every queued reply.
+  void Discard() { queue_.clear(); }
   // Queues `replies` and writes every queued reply in one transaction, all or none: an import's
   // batch costs one commit instead of one per reply. True when nothing is left queued.
   bool RecordAll(std::vector<HistoryReply> replies);

@@ -31,13 +31,32 @@ QString CaptureStatusText(const CaptureState& state,
   return QStringLiteral("Not capturing: %1").arg(reason);
 }
 
-QString StatusLineText(const QString& captureStatus, const QString& historyStatus) {
-  if (historyStatus.isEmpty()) return captureStatus;
-  return historyStatus + QStringLiteral(" | ") + captureStatus;
+StatusLine MakeStatusLine(const QString& captureStatus, const QString& historyStatus,
+                          const QString& fontProblem) {
+  StatusLine line{captureStatus, captureStatus};
+  const auto add = [&](const QString& note, const QString& full) {
+    line.text += QStringLiteral(" | ") + note;
+    line.tooltip = full + u'\n' + line.tooltip;
+  };
+  if (!fontProblem.isEmpty()) add(QStringLiteral("No Japanese font"), fontProblem);
+  if (!historyStatus.isEmpty()) {
+    add(historyStatus.startsWith(u"History is off")     ? QStringLiteral("History off")
+        : historyStatus.startsWith(u"History is saved") ? QStringLiteral("History: replies dropped")
+                                                        : QStringLiteral("History not saved"),
+        historyStatus);
+  }
+  return line;
+}
+
+QString JapaneseFontProblem(bool japaneseFontInstalled) {
+  if (japaneseFontInstalled) return {};
+  return QStringLiteral(
+      "No Japanese font is installed, so the report shows boxes: install one, for example "
+      "fonts-noto-cjk (sudo apt install fonts-noto-cjk)");
 }
 
 QString AdapterLabel(const QString& name, const QString& description, bool carriesDefaultRoute) {
-  const QString label = description.isEmpty() ? name : description;
+  const QString label = description.isEmpty() ? name : name + QStringLiteral(": ") + description;
   return carriesDefaultRoute ? label + QStringLiteral(" (default route)") : label;
 }
 

@@ -24,12 +24,23 @@ struct CaptureState {
 QString CaptureStatusText(const CaptureState& state,
                           const std::optional<QString>& defaultRouteAdapter = std::nullopt);
 
-// The status line: a history problem (`historyStatus`, empty when the history is saved) comes
-// first, since it is what the user must act on, then the capture status.
-QString StatusLineText(const QString& captureStatus, const QString& historyStatus);
+// The status line: the capture status, then a short note of each problem (the history's, empty
+// when it is saved; a missing Japanese font), so that none hides another; its tooltip holds all
+// in full, the problems first.
+struct StatusLine {
+  QString text;
+  QString tooltip;
+};
+StatusLine MakeStatusLine(const QString& captureStatus, const QString& historyStatus,
+                          const QString& fontProblem = {});
 
-// The adapter list's text for one adapter: its description, or its name when it has none; the
-// adapter of the default route is marked " (default route)".
+// The font problem for the status line when no installed font has Japanese glyphs (the report,
+// the check boxes and the copy button would show boxes), empty otherwise.
+QString JapaneseFontProblem(bool japaneseFontInstalled);
+
+// The adapter list's text for one adapter: its name, and its description when it has one
+// ("any: Pseudo-device that captures on all interfaces"); the adapter of the default route is
+// marked " (default route)".
 QString AdapterLabel(const QString& name, const QString& description,
                      bool carriesDefaultRoute = false);
 

@@ -2,7 +2,9 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QScreen>
@@ -11,6 +13,7 @@
 #include "capture/capture_filter.h"
 #include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
+#include "common/private_files.h"
 #include "history/history_path.h"
 #include "history/history_recorder.h"
 #include "settings/app_settings.h"
@@ -145,6 +148,7 @@ void TfrmDVmain::FormDestroy() {
 }
 
 void TfrmDVmain::FormShow() {
+  fontProblem_ = JapaneseFontProblem(!QFontDatabase::families(QFontDatabase::Japanese).isEmpty());
   // The designed position where the window fits there; a stored placement replaces it.
   KeepOnPrimaryScreen(*this);
   ClearAll();
@@ -257,6 +261,10 @@ void TfrmDVmain::LoadSettings() {
   saveFormSize_ = settings.saveFormSize;
   historyFileSetting_ = settings.historyFile;
   historyPath_ = HistoryFilePath(GetIniFileName(), historyFileSetting_);
+  // The history lives beside the settings, whose folder would otherwise appear only at the first
+  // close: the first replies would have nowhere to go.
+  QString folderError;
+  MakePrivateFolder(QFileInfo(GetIniFileName()).absolutePath(), folderError);
   historyEnabled_ = settings.historyEnabled;
   if (saveFormSize_) LoadFormPlacement(*this, kPlacementSection);
   OpenHistory();
@@ -301,14 +309,14 @@ void TfrmDVmain::ShowCaptureStatus() {
   state.lastError = SnoopTCPData->LastError();
   state.failure = SnoopTCPData->LastFailure();
   // With no adapter chosen, the status line names the adapter of the default route.
-  const QString text = StatusLineText(
+  const StatusLine line = MakeStatusLine(
       CaptureStatusText(
           state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt),
-      history_ ? history_->Store().StatusText() : QString());
+      history_ ? history_->Store().StatusText() : QString(), fontProblem_);
 
   QLabel* status = ui->lblStatus;
-  status->setToolTip(text);
-  status->setText(status->fontMetrics().elidedText(text, Qt::ElideRight, status->width()));
+  status->setToolTip(line.tooltip);
+  status->setText(status->fontMetrics().elidedText(line.text, Qt::ElideRight, status->width()));
 }
 
 void TfrmDVmain::ShowPlainMessage(const QString& text) {
@@ -338,14 +346,20 @@ void TfrmDVmain::RecordReply(const RecognisedReply& reply) {
 
 // Replies that still cannot be written are lost when the program ends: the user may free the
 // disk or the file and retry, or close without them.
+// What the question says is what happens: Discard loses the waiting replies for good.
 void TfrmDVmain::FlushHistoryAtClose() {
   if (!history_ || history_->Store().Refused()) return;
-  while (!history_->Flush()) {
-    const QString text = QStringLiteral("%1.\n\nRetry, or close and lose the replies that wait?")
-                             .arg(history_->Store().StatusText());
+  for (int tries = 0; !history_->Flush(); ++tries) {
+    const QString text =
+        QStringLiteral("%1%2.\n\nRetry, or close and lose the replies that wait?")
+            .arg(tries == 0 ? QString() : QStringLiteral("Tried again, still not saved. "),
+                 history_->Store().StatusText());
     const auto answer = QMessageBox::warning(
         this, kTitle, text, QMessageBox::Retry | QMessageBox::Discard, QMessageBox::Retry);
-    if (answer != QMessageBox::Retry) break;
+    if (answer != QMessageBox::Retry) {
+      history_->Discard();
+      return;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 // file together; the work itself lives in those libraries.
 
 #include <QByteArray>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -78,6 +79,7 @@ class TfrmDVmain : public QWidget {
   std::unique_ptr<dorvex::HistoryRecorder> history_;
   std::unique_ptr<TfrmDVhistory> historyWindow_;  // made when first opened
 
+  QString fontProblem_;  // no Japanese font installed: said on the status line
   int wantedAdapterIndex_ = -1;
   std::int32_t openCount_ = 1;
   bool saveFormSize_ = true;

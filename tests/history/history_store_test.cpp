@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <set>
@@ -212,6 +214,33 @@ TEST_F(HistoryStoreTest, BatchOnAFullDiskWaitsWholeThenIsWritten) {
             }),
             0);
   EXPECT_EQ(VerdandiCounts(path_).size(), 300u);
+}
+
+// A history in a folder others can write, or reached through a link another user made, could have
+// been planted: it is refused and left as it is. A new history is its owner's alone.
+TEST_F(HistoryStoreTest, PlantedPathsAreRefusedAndNewFilesArePrivate) {
+  EXPECT_TRUE(HistoryStore(path_).Record(NumberedReply(1)));
+  struct stat made {};
+  ASSERT_EQ(stat(QFile::encodeName(path_).constData(), &made), 0);
+  EXPECT_EQ(made.st_mode & 0777, 0600u);
+  const QString shared = dir_.filePath(QStringLiteral("shared"));
+  ASSERT_TRUE(QDir().mkdir(shared) && chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+  const QString link = shared + QStringLiteral("/dorvex.sqlite");
+  ASSERT_TRUE(QFile::link(path_, link));
+  const QString linkInOwnFolder = dir_.filePath(QStringLiteral("link.sqlite"));
+  ASSERT_TRUE(QFile::link(path_, linkInOwnFolder));
+  std::vector<std::pair<QString, const char*>> cases{{link, "written by other users"}};
+  if (geteuid() == 0 && lchown(QFile::encodeName(linkInOwnFolder).constData(), 65534, 65534) == 0) {
+    cases.emplace_back(linkInOwnFolder, "a link made by another user");
+  }
+  const QByteArray before = test::ReadFileBytes(path_);
+  for (const auto& [path, reason] : cases) {
+    HistoryStore store(path);
+    EXPECT_FALSE(store.Record(NumberedReply(2)));
+    EXPECT_TRUE(store.Refused() && store.StatusText().contains(QString::fromUtf8(reason)))
+        << store.StatusText().toStdString();
+  }
+  EXPECT_EQ(test::ReadFileBytes(path_), before);
 }
 
 TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
