@@ -1,50 +1,41 @@
 // Fuzz target: arbitrary bytes as one captured frame (the first byte picks the link type) through
-// the frame decoder, then its payload through the world list reader and the update cycle.
-// The decoder must never hand on a payload that reaches past the captured bytes.
+// the frame decoder, whose payload must lie within the captured bytes, then through the world list
+// reader and the update cycle.
 
 #include <pcap/dlt.h>
 
 #include <QDateTime>
 #include <QLocale>
 #include <cstdint>
-#include <cstdlib>
 #include <iterator>
 
 #include "capture/frame_decoder.h"
+#include "fuzz/fuzz_check.h"
 #include "tally/count_store.h"
 #include "tally/login_time.h"
 #include "tally/memory_fields.h"
 #include "tally/update_cycle.h"
 #include "tally/world_list_reader.h"
 
-namespace {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  constexpr int kLinkTypes[] = {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL,
+                                DLT_LOOP,   DLT_RAW,       DLT_IPV4};
+  if (size < 1 || size > 0xFFFF) return 0;
+  const std::uint8_t* frame = data + 1;
+  const auto captured = static_cast<std::uint32_t>(size - 1);
+  const auto segment =
+      dorvex::DecodeTCPSegment(kLinkTypes[data[0] % std::size(kLinkTypes)], frame, captured);
+  if (!segment) return 0;
+  FuzzCheck(segment->TCPDataLength >= 1 && segment->TCPData >= frame &&
+                segment->TCPData + segment->TCPDataLength <= frame + captured,
+            "a payload outside the captured bytes");
 
-constexpr int kLinkTypes[] = {DLT_EN10MB, DLT_LINUX_SLL, DLT_LINUX_SLL2, DLT_NULL,
-                              DLT_LOOP,   DLT_RAW,       DLT_IPV4};
-
-void Tally(const std::uint8_t* payload, std::int32_t length) {
   dorvex::CountStore store;
   dorvex::MemoryFieldSet fields;
   dorvex::LoginTime loginTime([] { return QDateTime::fromSecsSinceEpoch(1700000000); });
   dorvex::WorldListReader reader(store, loginTime, [&] {
     dorvex::RunUpdateCycle(store, fields, loginTime.Value(), dorvex::ReportOptions{}, QLocale::c());
   });
-  reader.Read(payload, length);
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 1 || size > 0xFFFF) return 0;
-  const int linkType = kLinkTypes[data[0] % std::size(kLinkTypes)];
-  const std::uint8_t* frame = data + 1;
-  const auto captured = static_cast<std::uint32_t>(size - 1);
-  const auto segment = dorvex::DecodeTCPSegment(linkType, frame, captured);
-  if (!segment) return 0;
-  if (segment->TCPDataLength < 1 || segment->TCPData < frame ||
-      segment->TCPData + segment->TCPDataLength > frame + captured) {
-    std::abort();  // a payload outside the captured bytes
-  }
-  Tally(segment->TCPData, segment->TCPDataLength);
+  reader.Read(segment->TCPData, segment->TCPDataLength);
   return 0;
 }

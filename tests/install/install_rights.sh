@@ -5,43 +5,29 @@
 #   install_rights.sh BUILD_DIR SOURCE_DIR
 # Exit 77 (skipped) without root, setcap or setpriv, or where the file system takes no capabilities.
 set -euo pipefail
-build=$1
-source_dir=$2
-if [[ $(id -u) -ne 0 ]] || ! command -v setcap >/dev/null || ! command -v setpriv >/dev/null; then
-  echo "skipped: needs root, setcap and setpriv"
-  exit 77
-fi
-prefix=$(mktemp -d /tmp/dorvex-install.XXXXXX)
-group=dorvex-test-$$
-trap 'rm -rf "$prefix"; groupdel "$group" 2>/dev/null || true' EXIT
-chmod 0755 "$prefix"
-cmake --install "$build" --prefix "$prefix" >/dev/null
-helper="$prefix/libexec/dorvex/dorvex-capture"
-cli="$prefix/bin/dorvex-cli"
-fail() { echo "FAIL: $*"; exit 1; }
-as_nobody() { setpriv --reuid=nobody --regid=nogroup --init-groups "$@"; }
-[[ -x "$helper" && -x "$cli" ]] || fail "helper or dorvex-cli not installed"
+build=$1 source_dir=$2
+source "$source_dir/tests/setup/common.sh"
+need_root setcap setpriv
+group=dorvex-test-$$ cleanup='groupdel "$group" 2>/dev/null || true'
+make_work install
+chmod 0755 "$work"
+cmake --install "$build" --prefix "$work" >/dev/null
+helper=$work/libexec/dorvex/dorvex-capture cli=$work/bin/dorvex-cli
 
 # No capability yet: the installed dorvex-cli is refused, and says why.
-as_nobody "$cli" --interface lo --seconds 1 >/dev/null 2>"$prefix/refused.txt" &&
-  fail "captured as nobody without the helper's capability"
-grep -q "capture not permitted" "$prefix/refused.txt" || fail "refusal: $(<"$prefix/refused.txt")"
-
-if ! setcap cap_net_raw+ep "$helper" 2>/dev/null; then
-  echo "skipped: this file system takes no capabilities"
-  exit 77
-fi
+! as_nobody "$cli" --interface lo --seconds 1 >"$out" 2>&1 || fail "captured without the capability"
+grep -q "capture not permitted" "$out" || fail "no reason for the refusal"
+setcap cap_net_raw+ep "$helper" 2>/dev/null || { echo "skipped: no capabilities here"; exit 77; }
 recipe=$(awk '/^    sudo groupadd/ { on = 1 } on && !/^    / { exit } on' "$source_dir/README.md")
-sed "s|/usr/local|$prefix|g; s/sudo //g; s/dorvex /$group /g" <<<"$recipe" | USER=nobody bash -e ||
+sed "s|/usr/local|$work|g; s/sudo //g; s/dorvex /$group /g" <<<"$recipe" | USER=nobody bash -e ||
   fail "the README's group recipe: $recipe"
-caps=$(getcap -r "$prefix")
+caps=$(getcap -r "$work")
 [[ $caps == "$helper cap_net_raw=ep" ]] || fail "getcap -r shows other than the helper's: $caps"
 
 # A world list reply on loopback reaches the unprivileged group member through the helper.
-as_nobody "$cli" --interface lo --replies 1 --seconds 10 >"$prefix/report.txt" 2>&1 &
-cli_pid=$!
+as_nobody "$cli" --interface lo --replies 1 --seconds 10 >"$out" 2>&1 &
 sleep 1
-python3 "$source_dir/tests/e2e/world_list_reply.py" send
-wait "$cli_pid" || fail "dorvex-cli as nobody: $(<"$prefix/report.txt")"
-grep -q "【ログイン日時】" "$prefix/report.txt" || fail "no report: $(<"$prefix/report.txt")"
+python3 "$source_dir/tests/e2e/world_list_reply.py"
+wait $! || fail "dorvex-cli as nobody failed"
+grep -q "【ログイン日時】" "$out" || fail "no report"
 echo "PASS: after the README's group recipe only the helper holds a capability; a member captured"

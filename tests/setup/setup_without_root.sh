@@ -1,48 +1,37 @@
 #!/usr/bin/env bash
-# The README's commands as nobody (a user's PATH: no /usr/sbin) in throwaway checkouts of a tiny
+# The README's commands as nobody (a user's PATH: no /usr/sbin) in throwaway checkouts of the tiny
 # project, with stand-in sudos that record their calls and run nothing: only the package install
 # and the helper's missing grant go through a sudo that asks for a password (once) or needs none;
 # with a sudo that refuses, or none, test.sh stops before building and prints the root command.
-#   setup_without_root.sh SOURCE_DIR
-# Exit 77 (skipped) without root or setpriv.
+#   setup_without_root.sh SOURCE_DIR      exit 77 (skipped) without root or setpriv
 set -euo pipefail
 source_dir=$1
-source "$source_dir/tests/setup/checkout.sh"
-if [[ $(id -u) -ne 0 ]] || ! command -v setpriv >/dev/null; then
-  echo "skipped: needs root and setpriv"
-  exit 77
-fi
-work=$(mktemp -d /tmp/dorvex-nonroot.XXXXXX)
-trap 'rm -rf "$work"' EXIT
-out=$work/out.txt
-fail() { echo "FAIL: $*"; cat "$out"; exit 1; }
+source "$source_dir/tests/setup/common.sh"
+need_root setpriv
+make_work nonroot
 
 # A stand-in sudo in BIN, its calls in BIN/calls. MODE password: -n fails until -v asked for the
 # password (sudo keeps it); nopasswd: only -v fails (verifypw=all); refuse: all fail.
 make_sudo() {
-  local bin=$1 mode=$2
-  mkdir -p "$bin"
-  cat >"$bin/sudo" <<SUDO
+  mkdir -p "$1"
+  cat >"$1/sudo" <<SUDO
 #!/bin/sh
-echo "\$*" >>"$bin/calls"
-case $mode:\$1 in
+echo "\$*" >>"$1/calls"
+case $2:\$1 in
   refuse:*) echo "Sorry, user \$(id -un) may not run sudo." >&2; exit 1 ;;
   nopasswd:-v) echo "sudo: a password is required" >&2; exit 1 ;;
-  password:-n) [ -e "$bin/asked" ] ;;
-  password:-v) echo "password asked" >>"$bin/calls"; : >"$bin/asked" ;;
+  password:-n) [ -e "$1/asked" ] ;;
+  password:-v) echo "password asked" >>"$1/calls"; : >"$1/asked" ;;
 esac
 SUDO
-  chmod 0755 "$bin/sudo"
+  chmod 0755 "$1/sudo"
 }
 system_path=/usr/local/bin:/usr/bin:/bin
-# Runs a script as nobody, PATH first, without a display or a terminal. Only files not yet
-# nobody's are handed over: a change of owner clears a file's capability.
-as_nobody() {
-  local path=$1
-  shift
+# Runs SCRIPT as nobody, BIN first on the PATH, without a display or a terminal. Only files not
+# yet nobody's are handed over: a change of owner clears a file's capability.
+run() {
   find "$work" ! -user nobody -exec chown nobody:nogroup {} +
-  setpriv --reuid=nobody --regid=nogroup --clear-groups \
-    env -i PATH="$path:$system_path" HOME="$work" "$@" </dev/null
+  as_nobody env -i PATH="$1:$system_path" HOME="$work" "$2" </dev/null >"$out" 2>&1
 }
 
 install="env DEBIAN_FRONTEND=noninteractive apt-get -q update
@@ -60,7 +49,7 @@ for mode in "${modes[@]}"; do
   make_checkout "$work/$mode" coreutils dorvex-absent-package
   [[ $mode == none ]] || make_sudo "$work/$mode-sudo" $mode
   status=0
-  as_nobody "$work/$mode-sudo" "$work/$mode/scripts/${script[$mode]}" >"$out" 2>&1 || status=$?
+  run "$work/$mode-sudo" "$work/$mode/scripts/${script[$mode]}" || status=$?
   [[ $(cat "$work/$mode-sudo/calls" 2>/dev/null) == "${calls[$mode]}" ]] ||
     fail "sudo $mode was asked for: $(cat "$work/$mode-sudo/calls")"
   grep -qF -- "${shows[$mode]}" "$out" || fail "no '${shows[$mode]}' with sudo $mode"
@@ -73,8 +62,7 @@ done
 echo coreutils >"$work/password/scripts/packages.txt"
 if setcap cap_net_raw+ep "$work/password/${grant##* }" 2>/dev/null; then
   rm "$work/password-sudo/calls"
-  as_nobody "$work/password-sudo" "$work/password/scripts/start.sh" >"$out" 2>&1 ||
-    fail "start.sh failed with the grant in place"
+  run "$work/password-sudo" "$work/password/scripts/start.sh" || fail "start.sh failed with the grant"
   [[ ! -e $work/password-sudo/calls ]] || fail "asked sudo for $(cat "$work/password-sudo/calls")"
 fi
 echo "PASS: only the install and a missing grant go through sudo (cases: ${modes[*]})"
