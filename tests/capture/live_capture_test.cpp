@@ -36,7 +36,7 @@ const Bytes kReplyA = test::WorldListReply({{"idun", 321}, {"urdr", 65535}});
 const Bytes kReplyB = test::WorldListReply({{"verdandi", 1200}, {"magni", 800}, {"urdr", 7}});
 
 // Every public member once: defaults, setters, adapter members following each other, Open failures.
-TEST(SnoopMembersTest, DefaultsSettersAndAdapterSelection) {
+TEST(SnoopMembersTest, EveryMemberOnceAndOpenFailures) {
   TSnoopTCPData snoop;
   EXPECT_TRUE(!snoop.Active() && snoop.LastError().isEmpty());
   EXPECT_EQ(snoop.LastFailure(), capture_helper::kExitOk);
