@@ -1,4 +1,4 @@
-// The frame decoder over frames built in the test, for every supported link type.
+// The frame decoder on built frames of every supported link type, and on every truncation of them.
 
 #include "capture/frame_decoder.h"
 
@@ -15,7 +15,6 @@ namespace dorvex {
 namespace {
 
 using test::Bytes;
-using test::DatagramLayout;
 
 struct DecodeCase {
   std::string name;
@@ -26,13 +25,22 @@ struct DecodeCase {
   std::uint32_t captured = 0;  // 0: the whole frame
 };
 
-Bytes Eth(int payload, DatagramLayout layout = {}) {
+Bytes Eth(int payload, test::DatagramLayout layout = {}) {
   return test::WithEthernet(test::BuildDatagram(layout.Payload(test::Payload(payload))));
 }
 
-std::vector<DecodeCase> Cases() {
+// The frame copied into a heap block of exactly the captured length, so that the address
+// sanitizer catches any read past it.
+std::unique_ptr<std::uint8_t[]> CapturedCopy(const Bytes& frame, std::uint32_t captured) {
+  auto copy = std::make_unique<std::uint8_t[]>(captured);
+  std::copy_n(frame.begin(), captured, copy.get());
+  return copy;
+}
+
+// A prefix never reads (the sanitizer build checks) nor gives a payload past the captured bytes.
+TEST(FrameDecoderTest, DecodesOrDropsAndEveryTruncationStaysWithinCapturedBytes) {
   const Bytes tcp10 = test::BuildDatagram({.payload = test::Payload(10)});
-  return {
+  const DecodeCase cases[] = {
       {"Ethernet", DLT_EN10MB, Eth(10), 54, 10},
       {"EthernetIPv6Dropped", DLT_EN10MB, test::WithEthernet(tcp10, 0x86DD)},
       // Padding up to the 60-byte minimum frame is not payload.
@@ -56,47 +64,27 @@ std::vector<DecodeCase> Cases() {
       {"RawIPv4", DLT_RAW, tcp10, 40, 10},
       {"UnsupportedLinkTypeDropped", DLT_IEEE802_11, Eth(10)},
   };
-}
-
-// The frame copied into a heap block of exactly the captured length, so that the address
-// sanitizer catches any read past it.
-std::unique_ptr<std::uint8_t[]> CapturedCopy(const Bytes& frame, std::uint32_t captured) {
-  auto copy = std::make_unique<std::uint8_t[]>(captured);
-  std::copy_n(frame.begin(), captured, copy.get());
-  return copy;
-}
-
-void PrintTo(const DecodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class FrameDecoderTest : public ::testing::TestWithParam<DecodeCase> {};
-
-// Then every prefix of the frame: never a read past the captured bytes (the sanitizer build
-// checks) and never a payload that reaches past them.
-TEST_P(FrameDecoderTest, DecodesOrDropsAndEveryTruncationStaysWithinCapturedBytes) {
-  const DecodeCase& c = GetParam();
-  const std::uint32_t captured = c.captured ? c.captured : std::uint32_t(c.frame.size());
-  const auto frame = CapturedCopy(c.frame, captured);
-  const std::optional<TCPSegment> segment = DecodeTCPSegment(c.linkType, frame.get(), captured);
-  ASSERT_EQ(segment.has_value(), c.dataOffset != 0);
-  if (segment) {
-    EXPECT_EQ(segment->TCPData - frame.get(), static_cast<std::ptrdiff_t>(c.dataOffset));
-    EXPECT_EQ(segment->TCPDataLength, c.length);
-    EXPECT_EQ(static_cast<const void*>(segment->EthernetHeader),
-              c.linkType == DLT_EN10MB ? frame.get() : nullptr);
-  }
-  for (std::uint32_t cut = 0; cut <= c.frame.size(); ++cut) {
-    const auto prefix = CapturedCopy(c.frame, cut);
-    const std::optional<TCPSegment> part = DecodeTCPSegment(c.linkType, prefix.get(), cut);
-    if (!part) continue;
-    ASSERT_GT(part->TCPDataLength, 0);
-    ASSERT_LE(part->TCPData + part->TCPDataLength, prefix.get() + cut) << "captured " << cut;
+  for (const DecodeCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::uint32_t captured = c.captured ? c.captured : std::uint32_t(c.frame.size());
+    const auto frame = CapturedCopy(c.frame, captured);
+    const std::optional<TCPSegment> segment = DecodeTCPSegment(c.linkType, frame.get(), captured);
+    ASSERT_EQ(segment.has_value(), c.dataOffset != 0);
+    if (segment) {
+      EXPECT_EQ(segment->TCPData - frame.get(), static_cast<std::ptrdiff_t>(c.dataOffset));
+      EXPECT_EQ(segment->TCPDataLength, c.length);
+      EXPECT_EQ(static_cast<const void*>(segment->EthernetHeader),
+                c.linkType == DLT_EN10MB ? frame.get() : nullptr);
+    }
+    for (std::uint32_t cut = 0; cut <= c.frame.size(); ++cut) {
+      const auto prefix = CapturedCopy(c.frame, cut);
+      const std::optional<TCPSegment> part = DecodeTCPSegment(c.linkType, prefix.get(), cut);
+      if (!part) continue;
+      ASSERT_GT(part->TCPDataLength, 0);
+      ASSERT_LE(part->TCPData + part->TCPDataLength, prefix.get() + cut) << "captured " << cut;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Frames, FrameDecoderTest, ::testing::ValuesIn(Cases()),
-                         [](const auto& testInfo) { return testInfo.param.name; });
 
 }  // namespace
 }  // namespace dorvex

@@ -1,107 +1,79 @@
-// dorvex-capture as a program: exit statuses and their lines, its stream's file header, every way
-// it stops, and its rights. What it streams is checked through the capture component
-// (tests/capture). Capturing needs root; those tests are skipped otherwise.
+// dorvex-capture as a child process: refusals, its stream's header, every stop, its rights.
 
-#include <pcap/pcap.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <algorithm>
-#include <cstdio>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "capture/capture_helper_status.h"
-#include "tests/capture_helper/helper_process.h"
 #include "tests/support/live_test_support.h"
 
 namespace dorvex::capture_helper {
 namespace {
 
-constexpr int kSnaplen = 65535;
+using Command = std::vector<std::string>;
 
-std::vector<std::string> Command(const std::string& adapter, const std::string& filter,
-                                 const std::string& program = DORVEX_CAPTURE_PROGRAM) {
-  return {program,     "--adapter", adapter,    "--snaplen", std::to_string(kSnaplen),
-          "--timeout", "100",       "--filter", filter,      "--promiscuous",
-          "0"};
+Command Capture(const std::string& adapter, const std::string& program = DORVEX_CAPTURE_PROGRAM) {
+  return {program, "--adapter", adapter,  "--snaplen",     "65535", "--timeout",
+          "100",   "--filter",  "less 1", "--promiscuous", "0"};
 }
 
-using Reader = std::unique_ptr<pcap_t, decltype(&pcap_close)>;
+// `command` with stdout and stderr on pipes; an orphanable one runs under an intermediate child
+// (`pid`) that only waits, so that killing it orphans the helper to this process (a subreaper).
+struct Helper {
+  int out[2], err[2];
+  pid_t pid = -1;
 
-// libpcap's reader on the helper's stdout, after checking the file header: host byte order,
-// version 2.4, the snaplen, Ethernet framing (loopback's). Unbuffered, so that poll(2) on the pipe
-// tells whether a record waits.
-Reader OpenStream(HelperProcess& helper) {
-  FILE* file = fdopen(helper.TakeOutput(), "rb");
-  setvbuf(file, nullptr, _IONBF, 0);
-  char error[PCAP_ERRBUF_SIZE] = "";
-  Reader reader(WaitReadable(fileno(file)) ? pcap_fopen_offline(file, error) : nullptr, pcap_close);
-  if (!reader) {
-    fclose(file);
-    ADD_FAILURE() << "no pcap stream: " << error;
-    return reader;
+  explicit Helper(const Command& command, bool orphanable = false) {
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) std::abort();
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    prctl(PR_SET_CHILD_SUBREAPER, 1UL, 0UL, 0UL, 0UL);
+    if ((pid = fork()) == 0) {
+      if (orphanable && fork() > 0) _exit(pause());
+      dup2(out[1], STDOUT_FILENO);
+      dup2(err[1], STDERR_FILENO);
+      execvp(argv[0], argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    close(err[1]);
   }
-  EXPECT_EQ(pcap_is_swapped(reader.get()), 0);
-  EXPECT_EQ(pcap_major_version(reader.get()) * 10 + pcap_minor_version(reader.get()), 24);
-  EXPECT_EQ(pcap_snapshot(reader.get()), kSnaplen);
-  EXPECT_EQ(pcap_datalink(reader.get()), DLT_EN10MB);
-  return reader;
-}
-
-TEST(CaptureHelperProcess, RefusalsExitWithTheirStatusAndOneLine) {
-  const struct {
-    std::vector<std::string> command;
-    bool needsRoot;
-    int status;
-    std::string linePrefix;
-  } cases[] = {
-      {{DORVEX_CAPTURE_PROGRAM}, false, kExitUsage, "dorvex-capture: --adapter is missing (usage"},
-      {{DORVEX_CAPTURE_PROGRAM, "--adapter", "lo", "--verbose", "1"},
-       false,
-       kExitUsage,
-       "dorvex-capture: argument 3 is not one of the options (usage"},
-      {Command("dorvex-none0", ""), false, kExitNoSuchAdapter,
-       "dorvex-capture: dorvex-none0: no such capture adapter\n"},
-      {Command("lo", "tcp port nonsense"), true, kExitBadFilter,
-       "dorvex-capture: lo: filter 'tcp port nonsense': "},
-  };
-  for (const auto& [command, needsRoot, status, linePrefix] : cases) {
-    SCOPED_TRACE(::testing::PrintToString(command));
-    if (needsRoot && !test::CanCapture()) continue;
-    HelperProcess helper(command);
-    EXPECT_EQ(helper.WaitForExit(), status);
-    const std::string errors = helper.ReadErrors();
-    EXPECT_EQ(errors.rfind(linePrefix, 0), 0u) << errors;
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
-    EXPECT_EQ(errors.back(), '\n');
+  ~Helper() {
+    if (pid > 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+    close(out[0]);
+    close(err[0]);
   }
-}
-
-TEST(CaptureHelperProcess, StopsOnSignalsReaderGoneAndParentDeath) {
-  if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
-  enum Stop { kSigterm, kSigint, kReaderCloses, kParentDies };
-  for (const Stop stop : {kSigterm, kSigint, kReaderCloses, kParentDies}) {
-    SCOPED_TRACE(stop);
-    // "less 1" takes no frame: nothing is written, so only the stop itself can end the helper.
-    HelperProcess helper(Command("lo", "less 1"), stop == kParentDies);
-    ASSERT_GT(helper.pid(), 0);
-    Reader reader = OpenStream(helper);
-    if (stop == kSigterm || stop == kSigint)
-      kill(helper.pid(), stop == kSigterm ? SIGTERM : SIGINT);
-    if (stop == kReaderCloses) reader.reset();
-    if (stop == kParentDies) helper.KillParent();
-    EXPECT_EQ(helper.WaitForExit(), kExitOk);
-    EXPECT_EQ(helper.ReadErrors(), "");
+  // The exit status of this process's one child (128 + signal; -1: none within 10 s), stderr.
+  std::pair<int, std::string> Wait() {
+    int status = 0, waits = 0;
+    pid_t ended = 0;
+    while ((ended = waitpid(-1, &status, WNOHANG)) == 0 && ++waits < 1000) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (ended <= 0) return {-1, ""};
+    pid = -1;
+    std::string text(4096, '\0');
+    text.resize(static_cast<std::size_t>(std::max<ssize_t>(read(err[0], text.data(), 4096), 0)));
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), text};
   }
-}
+};
 
-// The `name` line of /proc/<pid>/status.
-std::string StatusLine(pid_t pid, const std::string& name) {
+std::string StatusLine(pid_t pid, const std::string& name) {  // in /proc/<pid>/status
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
   std::string line;
   while (std::getline(status, line) && line.rfind(name + ":\t", 0) != 0) {
@@ -109,33 +81,55 @@ std::string StatusLine(pid_t pid, const std::string& name) {
   return line;
 }
 
-// A copy of the helper with the capability, in a folder of its own under /tmp, run as nobody.
-TEST(CaptureHelperProcess, AsNobodyWithFileCapabilityCapturesAndDropsIt) {
-  if (!test::CanCapture() || access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "root, setpriv";
-  char folder[] = "/tmp/dorvex-capture-test-XXXXXX";
+// Refusals exit with their status and one line; a capture ("less 1" takes no frame, so only the
+// stop ends it) streams the header and ends on each stop with status 0 and nothing on stderr. As
+// nobody, a copy with the file capability captures with no capability left and no way to gain
+// one; without the capability it exits for permission (the nobody row of CliCaptureFailureTest).
+TEST(CaptureHelperProcess, RefusalsEveryStopAndRightsAsNobody) {
+  char folder[] = "/tmp/dorvex-capture-test-XXXXXX";  // the copy's own, open to nobody
   ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::unique_ptr<char, void (*)(char*)> removal(folder, [](char* path) {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  });
   std::filesystem::permissions(folder, std::filesystem::perms(0755));
-  const std::string program = std::string(folder) + "/dorvex-capture";
-  std::filesystem::copy_file(DORVEX_CAPTURE_PROGRAM, program);
-  HelperProcess setcap({"setcap", "cap_net_raw+ep", program});
-  if (setcap.WaitForExit() != 0) GTEST_SKIP() << "setcap is missing or refused";
-  std::vector<std::string> command = {"setpriv", "--reuid=nobody", "--regid=nogroup",
-                                      "--clear-groups"};
-  for (const std::string& word : Command("lo", "tcp port 6900", program)) command.push_back(word);
-  HelperProcess helper(command);
-  const Reader reader = OpenStream(helper);
-  ASSERT_TRUE(reader);
-  for (const std::string set : {"CapPrm", "CapEff", "CapAmb", "CapInh"}) {
-    EXPECT_EQ(StatusLine(helper.pid(), set), set + ":\t0000000000000000");
+  const std::string copy = std::string(folder) + "/dorvex-capture";
+  std::filesystem::copy_file(DORVEX_CAPTURE_PROGRAM, copy);
+  const bool capped = test::CanCapture() && access("/usr/bin/setpriv", X_OK) == 0 &&
+                      Helper({"setcap", "cap_net_raw+ep", copy}).Wait().first == 0;
+  Command asNobody = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  for (const std::string& word : Capture("lo", copy)) asNobody.push_back(word);
+  enum Stop { kRefused, kSigterm, kSigint, kReaderCloses, kParentDies, kAsNobody };
+  // Command, stop, exit status, the start of stderr ("": nothing).
+  const std::tuple<Command, Stop, int, std::string> cases[] = {
+      {{DORVEX_CAPTURE_PROGRAM}, kRefused, kExitUsage, "dorvex-capture: --adapter is missing ("},
+      {Capture("dorvex-none0"), kRefused, kExitNoSuchAdapter,
+       "dorvex-capture: dorvex-none0: no such capture adapter\n"},
+      {Capture("lo"), kSigterm, kExitOk, ""},
+      {Capture("lo"), kSigint, kExitOk, ""},
+      {Capture("lo"), kReaderCloses, kExitOk, ""},
+      {Capture("lo"), kParentDies, kExitOk, ""},
+      {asNobody, kAsNobody, kExitOk, ""},  // stops on SIGTERM
+  };
+  for (const auto& [command, stop, expectedStatus, expectedErrors] : cases) {
+    SCOPED_TRACE(::testing::PrintToString(command) + " stop " + std::to_string(stop));
+    if ((stop != kRefused && !test::CanCapture()) || (stop == kAsNobody && !capped)) continue;
+    Helper helper(command, stop == kParentDies);
+    // The pcap file header: host byte order, version 2.4, the snaplen, Ethernet (lo's).
+    std::uint32_t header[6] = {}, expected[6] = {0xa1b2c3d4, 2u | 4u << 16, 0, 0, 65535, 1};
+    EXPECT_TRUE(stop == kRefused || (read(helper.out[0], header, sizeof header) == 24 &&
+                                     std::equal(header, header + 6, expected)));
+    for (const std::string set : {"CapPrm", "CapEff", "CapAmb", "CapInh", "NoNewPrivs"}) {
+      const std::string line = set + ":\t" + (set == "NoNewPrivs" ? "1" : "0000000000000000");
+      EXPECT_TRUE(stop != kAsNobody || StatusLine(helper.pid, set) == line) << line;
+    }
+    if (stop == kSigterm || stop == kAsNobody) kill(helper.pid, SIGTERM);
+    if (stop == kSigint) kill(helper.pid, SIGINT);
+    if (stop == kReaderCloses) close(std::exchange(helper.out[0], -1));
+    if (stop == kParentDies && kill(helper.pid, SIGKILL) == 0) waitpid(helper.pid, nullptr, 0);
+    const auto [status, errors] = helper.Wait();
+    EXPECT_EQ(status, expectedStatus);
+    EXPECT_EQ(errors.rfind(expectedErrors, 0), 0u) << errors;
+    EXPECT_EQ(std::ranges::count(errors, '\n'), expectedErrors.empty() ? 0 : 1) << errors;
+    EXPECT_TRUE(errors.empty() || errors.back() == '\n') << errors;
   }
-  EXPECT_EQ(StatusLine(helper.pid(), "NoNewPrivs"), "NoNewPrivs:\t1");
-  kill(helper.pid(), SIGTERM);
-  EXPECT_EQ(helper.WaitForExit(), kExitOk);
+  std::filesystem::remove_all(folder);
 }
-
 }  // namespace
 }  // namespace dorvex::capture_helper
