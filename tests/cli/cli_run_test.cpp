@@ -264,16 +264,5 @@ TEST_F(CliRunTest, FailuresGiveOneLineAndAnExitStatus) {
   EXPECT_EQ(QDir(dir_.path()).entryList({"old.csv*"}, QDir::Files), QStringList{"old.csv"});
 }
 
-TEST(CliTest, ShippedSampleIsReproducible) {
-  const QTemporaryDir dir;
-  const QString generated = dir.filePath(QStringLiteral("sample.bin"));
-  ASSERT_EQ(test::RunProgram(QStringLiteral(DORVEX_SAMPLE_TOOL_PATH), {generated}).exitCode, 0);
-  QFile shipped(kSample);
-  QFile fresh(generated);
-  ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
-  ASSERT_TRUE(fresh.open(QIODevice::ReadOnly));
-  EXPECT_EQ(shipped.readAll(), fresh.readAll());
-}
-
 }  // namespace
 }  // namespace dorvex

@@ -243,28 +243,6 @@ TEST_F(HistoryStoreTest, PlantedPathsAreRefusedAndNewFilesArePrivate) {
   EXPECT_EQ(test::ReadFileBytes(path_), before);
 }
 
-TEST_F(HistoryStoreTest, TwoProcessesWriteTheSameFile) {
-  { HistoryStore store(path_); }
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = fork();
-    if (children[c] == 0) {
-      HistoryStore store(path_, {10000});
-      for (int i = 0; i < 100; ++i) {
-        if (!store.Record(NumberedReply(c * 1000 + i))) _exit(1);
-      }
-      _exit(0);
-    }
-  }
-  for (const pid_t child : children) {
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  EXPECT_EQ(ReadAll(path_).size(), 200u);
-  EXPECT_EQ(RawDb(path_).Value("PRAGMA integrity_check"), "ok");
-}
-
 TEST_F(HistoryStoreTest, KilledWriterLeavesEveryCommittedReply) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);

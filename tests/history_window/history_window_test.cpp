@@ -21,7 +21,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -188,31 +187,6 @@ TEST_F(HistoryWindowTest, RangeChoiceAndDatesSelectTheReplies) {
   from->setDate(QDate(2024, 4, 21));
   Child<QDateEdit>(*window, "toDate")->setDate(QDate(2024, 4, 21));
   EXPECT_EQ(TableTexts(*window, 1), std::vector<QStringList>{{"2024/04/21 01:00:00"}});
-}
-
-// Many more replies than pixels: each line is drawn with at most four points per pixel column of
-// the plot area, keeps its peak, and is thinned again when the window narrows.
-TEST_F(HistoryWindowTest, LongLinesAreDrawnToThePlotWidth) {
-  const QString path = folder_.filePath(QStringLiteral("long.sqlite"));
-  std::vector<HistoryReply> replies;
-  for (int i = 0; i < 3000; ++i) {
-    const auto count = static_cast<std::uint16_t>(i == 1234 ? 9000 : 100 + i % 50);
-    replies.push_back(Reply(Utc(5, 1, 0).addSecs(60 * i), {{"verdandi", count}}));
-  }
-  Record(path, replies);
-  const auto window = Open(path);
-  ChooseRange(*window, QStringLiteral("All"));
-  auto* chart = Child<QChartView>(*window, "chart")->chart();
-  const QPointF peak(Ms(Utc(5, 1, 0).addSecs(60 * 1234)), 9000);
-  for (const int width : {1000, 600}) {
-    window->resize(width, window->height());
-    QApplication::processEvents();
-    const int columns = static_cast<int>(std::ceil(chart->plotArea().width()));
-    const QList<QPointF> total = ChartLines(*window).at(QStringLiteral("Total"));
-    EXPECT_LE(total.size(), 4 * columns) << width;
-    EXPECT_GE(total.size(), columns) << width;
-    EXPECT_TRUE(total.contains(peak)) << width;
-  }
 }
 
 // Lines of the report of the reply of a day ago (verdandi 120, Magni 80, urdr 30, newone 15); the
