@@ -28,6 +28,7 @@
 #include "history/history_csv.h"
 #include "history/history_store.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/history_support.h"
 #include "tests/support/qstring_printer.h"
 
 namespace dorvex {
@@ -44,24 +45,17 @@ QDateTime Utc(int month, int day, int hour, int minute = 0) {
   return QDateTime(QDate(2024, month, day), QTime(hour, minute), Qt::UTC);
 }
 
-HistoryReply Reply(const QDateTime& utc, std::vector<DecodedRecord> records) {
-  return {utc,
-          utc.toOffsetFromUtc(9 * 3600),
-          QStringLiteral("eth0"),
-          QStringLiteral("10.0.0.1"),
-          6900,
-          std::move(records)};
-}
+using test::ReplyAt;
 
 // Now, for every range: 2024-05-08 12:00 in Tokyo.
 const QDateTime kNow = Utc(5, 8, 3);
 // Japan's 2024-04-21 01:00: a day later than in UTC.
-const HistoryReply kOld = Reply(Utc(4, 20, 16), {{"verdandi", 100}, {"urdr", 40}});
+const HistoryReply kOld = ReplyAt(Utc(4, 20, 16), {{"verdandi", 100}, {"urdr", 40}});
 // Letter case as the server may send it, and a world the table does not know.
 const HistoryReply kDayAgo =
-    Reply(Utc(5, 7, 1), {{"verdandi", 120}, {"Magni", 80}, {"urdr", 30}, {"newone", 15}});
+    ReplyAt(Utc(5, 7, 1), {{"verdandi", 120}, {"Magni", 80}, {"urdr", 30}, {"newone", 15}});
 const HistoryReply kRecent =
-    Reply(Utc(5, 8, 2, 30), {{"verdandi", 130}, {"thor", 950}, {"iris", 20}, {"tyr", 5}});
+    ReplyAt(Utc(5, 8, 2, 30), {{"verdandi", 130}, {"thor", 950}, {"iris", 20}, {"tyr", 5}});
 
 qreal Ms(const QDateTime& utc) {
   return static_cast<qreal>(utc.toMSecsSinceEpoch());
@@ -229,7 +223,7 @@ TEST_F(HistoryWindowTest, RefreshReadsWhatWasRecordedSinceWhenShown) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   ChooseRow(window, 1);
-  Record(path_, {Reply(kRecent.captureTimeUtc, {{"verdandi", 1}})});
+  Record(path_, {ReplyAt(kRecent.captureTimeUtc, {{"verdandi", 1}})});
   window.Refresh();
   EXPECT_EQ(TableTexts(window), (std::vector<QStringList>{{"2024/05/08 11:30:00", "1"},
                                                           {"2024/05/08 11:30:00", "1105"},
@@ -237,7 +231,7 @@ TEST_F(HistoryWindowTest, RefreshReadsWhatWasRecordedSinceWhenShown) {
   EXPECT_EQ(DayAgoLines(window.ReportLines()), kDayAgoExpanded);
   window.hide();
   now_ = kNow.addDays(6);  // the last week no longer holds the reply of 2024-05-07
-  Record(path_, {Reply(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
+  Record(path_, {ReplyAt(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
   window.Refresh();
   EXPECT_EQ(TableTexts(window).size(), 3u);
   window.show();

@@ -16,15 +16,20 @@
 
 namespace dorvex::test {
 
-// Reply `i`, captured `i` seconds after 2024-05-01 12:00 UTC and shown in Tokyo time.
-inline HistoryReply MakeReply(int i, std::vector<DecodedRecord> records = {}) {
-  const QDateTime utc = QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).addSecs(i);
+// A reply captured at `utc` from 10.0.0.1:6900 on eth0, shown in Tokyo time.
+inline HistoryReply ReplyAt(const QDateTime& utc, std::vector<DecodedRecord> records = {}) {
   return {utc,
           utc.toOffsetFromUtc(9 * 3600),
           QStringLiteral("eth0"),
           QStringLiteral("10.0.0.1"),
           6900,
           std::move(records)};
+}
+
+// Reply `i`, captured `i` seconds after 2024-05-01 12:00 UTC.
+inline HistoryReply MakeReply(int i, std::vector<DecodedRecord> records = {}) {
+  return ReplyAt(QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC).addSecs(i),
+                 std::move(records));
 }
 
 // A reply whose verdandi count tells it apart.
