@@ -1,6 +1,5 @@
-// GoogleTest in a QApplication on the offscreen platform, with a runtime folder if none is set.
-// A test built with DORVEX_SCREEN_CONFIG gets the screens of that offscreen configuration file;
-// otherwise a platform given by the environment is kept.
+// GoogleTest in a QApplication on the offscreen platform (the screens of DORVEX_SCREEN_CONFIG when
+// built with it), with a runtime folder if none is set.
 
 #include <gtest/gtest.h>
 
@@ -13,10 +12,9 @@ int main(int argc, char** argv) {
 #else
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
-  QTemporaryDir runtimeFolder;
-  if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
-    qputenv("XDG_RUNTIME_DIR", runtimeFolder.path().toLocal8Bit());
-  }
+  QTemporaryDir runtime;
+  if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
