@@ -13,8 +13,11 @@ class WindowFitTest : public WindowTest, public ::testing::WithParamInterface<co
 // status line is cut to its width; the window starts on the screen where it fits.
 TEST_P(WindowFitTest, EveryControlHasItsTextsRoomAndNoneOverlapsOrLeavesItsParent) {
   QApplication::setFont(QFont(QString::fromUtf8(GetParam())));
+  // A status line too long for its label: a long adapter name and a history problem.
+  ASSERT_TRUE(
+      WriteFileBytes(RouteTablePath(), "wlxaabbccddeeff\t00000000\t0\t3\t0\t0\t0\t00000000\n"));
   ASSERT_TRUE(WriteFileBytes(InSettingsFolder(QStringLiteral("notes.txt")), "not a database\n"));
-  TfrmDVmain& window = Show("[History]\nFile=notes.txt\n");  // a status line too long
+  TfrmDVmain& window = Show("[History]\nFile=notes.txt\n");
   ASSERT_EQ(QFontInfo(window.font()).family(), QString::fromUtf8(GetParam()));
   const QLabel& status = Child<QLabel>("lblStatus");
   std::vector<const QWidget*> parents = {&window};
@@ -38,8 +41,8 @@ TEST_P(WindowFitTest, EveryControlHasItsTextsRoomAndNoneOverlapsOrLeavesItsParen
       EXPECT_GE(child->height(), child->fontMetrics().height());
     }
   }
-  EXPECT_TRUE(status.text().endsWith(QChar(0x2026)) &&
-              status.toolTip().startsWith(status.text().chopped(1)));
+  EXPECT_LE(status.fontMetrics().horizontalAdvance(status.text()), status.width())
+      << status.text().toStdString();
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(area.united(window.frameGeometry()).size(),
             area.size().expandedTo(window.frameGeometry().size()));

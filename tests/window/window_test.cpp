@@ -72,8 +72,9 @@ TEST_F(WindowTest, ControlsReachTheReportAndTheHistoryWindow) {
   EXPECT_EQ(SettingsValue("TfrmDVhistory", "PlaceNormalPos.Left"), "60");
 }
 
-// The start reads the settings, the status line says why nothing is captured (a history problem
-// first), Exit writes them back; a settings file that cannot be written is reported.
+// The start reads the settings, the status line says why nothing is captured (its tooltip a
+// history problem first), Exit writes them back; a settings file that cannot be written is
+// reported.
 TEST_F(WindowTest, SettingsAreReadAtStartAndWrittenBackAtExit) {
   ASSERT_TRUE(WriteFileBytes(RouteTablePath(), "lo\t00000000\t0\t3\t0\t0\t0\t00000000\n"));
   const QString notes = InSettingsFolder(QStringLiteral("notes.txt"));
@@ -90,7 +91,7 @@ TEST_F(WindowTest, SettingsAreReadAtStartAndWrittenBackAtExit) {
       {{}, "chkExpand report dorvex.sqlite | " + pick, "2 1 0 -1  1 10 0"},
       {kQuietSettings + placed + "[History]\nFile=notes.txt\n",  // dorvex.sqlite: the run before
        "placed dorvex.sqlite | History is off: " + notes +
-           " is not an SQLite database; the file is left as it is | " + pick,
+           " is not an SQLite database; the file is left as it is\n" + pick,
        "2 0 0 -1 notes.txt 1 10 0"},
   };
   for (const auto& [stored, shown, written] : cases) {
@@ -134,6 +135,20 @@ TEST(CaptureStatusTest, SaysWhyNothingIsCaptured) {
        "Not capturing: no capture rights, see \"Capture rights\" in the README (eth0: socket: "
        "Operation not permitted)"}};
   for (const auto& [state, expected] : cases) EXPECT_EQ(CaptureStatusText(state), expected);
+}
+
+// The capture status stays first and whole; each problem adds a short note, and the tooltip holds
+// the problems in full first. An adapter shows its name with its description.
+TEST(CaptureStatusTest, StatusLineKeepsTheCaptureStatusAndNotesEachProblem) {
+  const StatusLine line = MakeStatusLine(
+      "Capturing on lo", "History is not being saved to h: disk full", JapaneseFontProblem(false));
+  EXPECT_EQ(line.text, "Capturing on lo | No Japanese font | History not saved");
+  EXPECT_EQ(line.tooltip, "History is not being saved to h: disk full\n" +
+                              JapaneseFontProblem(false) + "\nCapturing on lo");
+  EXPECT_EQ(MakeStatusLine("Capturing on lo", {}, JapaneseFontProblem(true)).tooltip,
+            "Capturing on lo");
+  EXPECT_EQ(AdapterLabel("any", "Pseudo-device that captures on all interfaces", true),
+            "any: Pseudo-device that captures on all interfaces (default route)");
 }
 
 TEST(NextOpenCountTest, WrapsInsteadOfOverflowing) {
