@@ -1,7 +1,5 @@
 #include "tally/count_store.h"
 
-#include <limits>
-#include <stdexcept>
 #include <utility>
 
 #include "tally/memory_fields.h"
@@ -42,32 +40,27 @@ bool HasCountField(QStringView name) {
 
 void CountStore::Set(const QString& name, const QString& countText) {
   QString key = FoldedKey(name);
-  Handle handle = 0;
-  if (Entry* entry = Find(key, handle)) {
+  if (Entry* entry = Find(key)) {
     entry->countText = countText;
     entry->count = kNoNumber;
     return;
   }
-  Add(name, std::move(key), countText, kNoNumber);
+  Append(name, std::move(key), countText, kNoNumber);
 }
 
 CountStore::Handle CountStore::SetCount(QStringView name, std::uint16_t count) {
   QString key = FoldedKey(name);
-  Handle handle = 0;
-  if (Entry* entry = Find(key, handle)) {
+  if (Entry* entry = Find(key)) {
     SetNumber(*entry, count);
-    return handle;
+    return entry->handle;
   }
-  return Add(name.toString(), std::move(key), QString::number(count), count);
+  return Append(name.toString(), std::move(key), QString::number(count), count);
 }
 
 bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
-  if (handle >= 0 && static_cast<std::size_t>(handle) < listed_.size()) {
-    SetNumber(listed_[static_cast<std::size_t>(handle)], count);
-    return true;
-  }
-  if (!free_ || handle != FreeHandle()) return false;
-  SetNumber(*free_, count);
+  const auto position = positionByHandle_.constFind(handle);
+  if (position == positionByHandle_.cend()) return false;
+  SetNumber(entries_[static_cast<std::size_t>(*position)], count);
   return true;
 }
 
@@ -78,39 +71,36 @@ void CountStore::SetNumber(Entry& entry, std::uint16_t count) {
   entry.count = count;
 }
 
-const CountStore::Entry& CountStore::EntryAt(int index) const {
-  if (index >= 0 && static_cast<std::size_t>(index) < listed_.size()) {
-    return listed_[static_cast<std::size_t>(index)];
-  }
-  if (free_ && index == static_cast<int>(listed_.size())) return *free_;
-  throw std::out_of_range("no count store entry at this index");
+CountStore::Entry* CountStore::Find(const QString& key) {
+  const auto handle = handleByKey_.constFind(key);
+  if (handle == handleByKey_.cend()) return nullptr;
+  return &entries_[static_cast<std::size_t>(positionByHandle_.value(*handle))];
 }
 
-CountStore::Entry* CountStore::Find(const QString& key, Handle& handle) {
-  const auto listed = listedByKey_.constFind(key);
-  if (listed != listedByKey_.cend()) {
-    handle = *listed;
-    return &listed_[static_cast<std::size_t>(*listed)];
-  }
-  if (free_ && freeKey_ == key) {
-    handle = FreeHandle();
-    return &*free_;
-  }
-  return nullptr;
+CountStore::Handle CountStore::Append(QString name, QString key, QString countText, int count) {
+  const Handle handle = nextHandle_++;
+  const bool listed = HasCountField(name);
+  handleByKey_.insert(key, handle);
+  positionByHandle_.insert(handle, Count());
+  entries_.push_back(
+      {std::move(name), std::move(countText), count, handle, std::move(key), listed});
+  if (!listed && ++unlisted_ > kMaxUnlisted) GiveUpOldestUnlisted();
+  return handle;
 }
 
-CountStore::Handle CountStore::Add(QString name, QString key, QString countText, int count) {
-  if (HasCountField(name)) {
-    const int index = static_cast<int>(listed_.size());
-    listedByKey_.insert(std::move(key), index);
-    listed_.push_back({std::move(name), std::move(countText), count});
-    return index;
+// Only the last name without a count field is ever shown (in the free row): the oldest such
+// names can go without changing what the window shows, unless one of them comes back, which then
+// counts as new.
+void CountStore::GiveUpOldestUnlisted() {
+  std::size_t oldest = 0;
+  while (entries_[oldest].listed) ++oldest;
+  handleByKey_.remove(entries_[oldest].key);
+  positionByHandle_.remove(entries_[oldest].handle);
+  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(oldest));
+  for (std::size_t i = oldest; i < entries_.size(); ++i) {
+    positionByHandle_[entries_[i].handle] = static_cast<int>(i);
   }
-  freeGeneration_ =
-      freeGeneration_ == std::numeric_limits<int>::max() - 2 ? 0 : freeGeneration_ + 1;
-  free_ = Entry{std::move(name), std::move(countText), count};
-  freeKey_ = std::move(key);
-  return FreeHandle();
+  --unlisted_;
 }
 
 }  // namespace dorvex

@@ -34,7 +34,7 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   const std::uint16_t count = LittleEndian16At(record + kWorldCountOffset);
   slot.count = count;
   if (slot.known && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
-    // The same name bytes as last time: the same entry, unless the free row's name has moved on.
+    // The same name bytes as last time: the same entry, unless it has been given up since.
     if (!store_.SetCountAt(slot.entry, count))
       slot.entry = store_.SetCount(slot.decodedName, count);
     return;
