@@ -37,11 +37,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# pkg-config: the .pc files of the Windows prefixes only, never the host's.
+# pkg-config: the .pc files of the Windows folders only, never the host's (an empty
+# PKG_CONFIG_LIBDIR would mean the host's default).
 set(_dorvex_pc "")
-foreach(_dorvex_dir IN LISTS DORVEX_WINDOWS_PREFIX)
+foreach(_dorvex_dir IN LISTS DORVEX_WINDOWS_PREFIX _dorvex_mingw)
   list(APPEND _dorvex_pc "${_dorvex_dir}/lib/pkgconfig")
 endforeach()
+if(NOT _dorvex_pc)
+  set(_dorvex_pc "${CMAKE_CURRENT_LIST_DIR}/no-host-pkgconfig")
+endif()
 list(JOIN _dorvex_pc ":" _dorvex_pc)
 set(ENV{PKG_CONFIG_LIBDIR} "${_dorvex_pc}")
 set(ENV{PKG_CONFIG_PATH} "")

@@ -6,7 +6,7 @@ win_packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 wine nsis cmake ninja-build pkg-config dpkg-dev
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
-  gcc make tcl xvfb xauth imagemagick fonts-noto-cjk
+  gcc make tcl flex bison xvfb xauth imagemagick fonts-noto-cjk
 )
 
 win_phase_packages() {
