@@ -28,10 +28,10 @@ win_qtbase_options=(
 win_phase_qtbase() {
   local phase=qtbase src build=$win_build/qtbase multiarch
   win_done "$phase" && return 0
-  src=$(win_source_dir "$win_qtbase_source")
-  [[ -d $src ]] || win_fail "$phase" "no qtbase source in $src (run the sources phase)"
   multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
   win_begin "$phase" "building Qt's qtbase for Windows into $win_qt/ (long: an hour or more)"
+  win_fetch_source "$phase" "$win_qtbase_source"
+  src=$(win_source_dir "$win_qtbase_source")
   if [[ ! -f $build/build.ninja ]]; then
     rm -rf "$build"
     mkdir -p "$build"
