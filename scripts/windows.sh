@@ -39,6 +39,10 @@ for phase in "${phases[@]}"; do
   [[ " ${all[*]} " == *" $phase "* ]] ||
     { echo "windows.sh: unknown phase '$phase' (phases: ${all[*]})" >&2; exit 2; }
 done
+# One run at a time on a cache.
+mkdir -p "$win_cache"
+exec 9>"$win_cache/lock"
+flock -n 9 || { echo "windows.sh: another run is using $win_cache/ (lock: $win_cache/lock)" >&2; exit 1; }
 for phase in "${phases[@]}"; do
   ((redo)) && rm -f "$win_stamps/$phase"
   "win_phase_$phase"
