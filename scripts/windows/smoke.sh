@@ -55,7 +55,10 @@ win_phase_smoke() {
   win_wine_env
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     win_run "$phase" "[4/5] a Wine prefix in $WINEPREFIX/ (first start of Wine: slow)" wineboot --init
+  fi
+  if [[ ! -f $WINEPREFIX/dorvex-fonts ]]; then
     win_wine_fonts "$phase"
+    touch "$WINEPREFIX/dorvex-fonts"
   fi
   win_say "$phase" "[5/5] run under Wine on Xvfb, screenshot into $shot"
   out=$win_logs/smoke-run.log
