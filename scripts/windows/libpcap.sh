@@ -15,11 +15,14 @@ win_phase_libpcap() {
   cp "$src/pcap.h" "$src/pcap-bpf.h" "$src/pcap-namedb.h" "$win_prefix/include/"
   cp "$src"/pcap/*.h "$win_prefix/include/pcap/"
   rm -rf "$build"
-  win_run "$phase" "[2/3] configure wpcap.dll without capture (cmake)" \
+  mkdir -p "$build"
+  # From inside the build folder: libpcap's configure has flex write to the Windows null device's
+  # name ("NUL:"), a plain file in the current folder on Linux.
+  (cd "$build" && win_run "$phase" "[2/3] configure wpcap.dll without capture (cmake)" \
     cmake -S "$src" -B "$build" -G Ninja -Wno-dev -DCMAKE_TOOLCHAIN_FILE="$win_toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$stand_in" -DLIBRARY_NAME=wpcap \
     -DPCAP_TYPE=null -DENABLE_REMOTE=OFF -DDISABLE_DBUS=ON -DDISABLE_RDMA=ON -DDISABLE_DPDK=ON \
-    -DBUILD_SHARED_LIBS=ON -DUSE_STATIC_RT=OFF
+    -DBUILD_SHARED_LIBS=ON -DUSE_STATIC_RT=OFF)
   win_build "$phase" "$build" wpcap wpcap_static
   win_run "$phase" "[3/3] install into $stand_in/" cmake --install "$build"
   win_stamp "$phase"
