@@ -18,6 +18,7 @@
 #   scripts/windows.sh            every phase not done yet
 #   scripts/windows.sh PHASE...   those phases only (when not done yet)
 #   scripts/windows.sh --redo PHASE...   those phases again, even when done
+#   scripts/windows.sh --status          which phases are done, and how long each took
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/root_steps.sh
@@ -28,6 +29,18 @@ for file in scripts/windows/[a-z]*.sh; do
 done
 
 all=(packages sqlite libpcap qtbase smoke qtcharts)
+if [[ ${1:-} == --status ]]; then
+  for phase in "${all[@]}"; do
+    if [[ $phase == packages ]]; then
+      echo "windows: packages: checked at every run"
+    elif win_done "$phase"; then
+      echo "windows: $phase: done ($(<"$win_stamps/$phase"))"
+    else
+      echo "windows: $phase: not done"
+    fi
+  done
+  exit 0
+fi
 redo=0
 if [[ ${1:-} == --redo ]]; then
   redo=1
@@ -47,4 +60,4 @@ for phase in "${phases[@]}"; do
   ((redo)) && rm -f "$win_stamps/$phase"
   "win_phase_$phase"
 done
-echo "windows: done; Qt in $win_qt/, SQLite and libpcap in $win_prefix/"
+echo "windows: done (${phases[*]}); cache: $win_cache/"
