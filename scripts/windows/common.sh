@@ -8,7 +8,7 @@ win_build=$win_cache/build      # build trees
 win_logs=$win_cache/logs        # one log per phase
 win_stamps=$win_cache/stamps    # one stamp per finished phase
 win_qt=$win_cache/qt            # qtbase and qtcharts for x86_64-w64-mingw32
-win_prefix=$win_cache/prefix    # SQLite and libpcap for x86_64-w64-mingw32
+win_prefix=$win_cache/prefix    # SQLite and the libpcap headers for x86_64-w64-mingw32
 win_jobs=${DORVEX_WINDOWS_JOBS:-2}
 win_toolchain=$PWD/cmake/windows-x64.toolchain.cmake
 
