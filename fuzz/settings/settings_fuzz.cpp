@@ -1,69 +1,109 @@
 // Fuzz target: arbitrary bytes as a settings file, then reads and one write through the settings
 // file object. Nothing may crash; the write must read back and keep every other line in order.
 
+#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
-#include "fuzz/fuzz_check.h"
 #include "settings/ini_file.h"
 
 namespace {
 
-// A write changes at most one "key=value" line and inserts lines at one place; every other line
-// stays, in order (the last one may gain a line end, which splitting on '\n' does not see).
+QByteArray ReadBack(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The lines of `text`, each with its line end.
+QList<QByteArray> Lines(const QByteArray& text) {
+  QList<QByteArray> lines;
+  qsizetype begin = 0;
+  while (begin < text.size()) {
+    const qsizetype newline = text.indexOf('\n', begin);
+    const qsizetype end = newline < 0 ? text.size() : newline + 1;
+    lines.append(text.sliced(begin, end - begin));
+    begin = end;
+  }
+  return lines;
+}
+
+// A write may change one line, give the last line a line end, and insert lines at one place;
+// every other line stays, in order.
 bool KeepsOtherLines(const QByteArray& before, const QByteArray& after) {
-  const QList<QByteArray> old = before.split('\n'), now = after.split('\n');
-  qsizetype prefix = 0, suffix = 0;
+  const QList<QByteArray> old = Lines(before);
+  const QList<QByteArray> now = Lines(after);
+  qsizetype prefix = 0;
   while (prefix < old.size() && prefix < now.size() && old[prefix] == now[prefix]) ++prefix;
+  qsizetype suffix = 0;
   while (suffix < old.size() - prefix && suffix < now.size() - prefix &&
          old[old.size() - 1 - suffix] == now[now.size() - 1 - suffix]) {
     ++suffix;
   }
   const qsizetype changed = old.size() - prefix - suffix;
-  return changed == 0 || (changed == 1 && old[prefix].contains('='));
+  if (changed == 0) return true;
+  if (changed > 1) return false;
+  const QByteArray& line = old[prefix];
+  return line.contains('=') || (prefix == old.size() - 1 && !line.endsWith('\n'));
+}
+
+void Check(bool condition, const char* what) {
+  if (!condition) {
+    std::fprintf(stderr, "settings fuzz: %s\n", what);
+    std::abort();
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // In memory where possible: every write syncs the file to the disk.
-  static QTemporaryDir folder(
-      (QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? "/dev/shm" : QDir::tempPath()) +
-      "/dorvex-settings-fuzz-XXXXXX");
+  static QTemporaryDir folder(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                  ? QStringLiteral("/dev/shm/dorvex-settings-fuzz-XXXXXX")
+                                  : QDir::tempPath() +
+                                        QStringLiteral("/dorvex-settings-fuzz-XXXXXX"));
   const QString path = folder.filePath(QStringLiteral("fuzz.ini"));
   const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  QFile file(path);
-  FuzzCheck(file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size(), "set-up");
-  file.close();
-
-  static const QStringList kNames = QString(
-                                        "Snoop|AdapterIndex|Config|Expand|Function|OpenCount|"
-                                        "TfrmDVmain|PlaceNormalPos.Left|ä|Ö||k")
-                                        .split('|');
-  dorvex::TIniFile ini(path);
-  for (qsizetype i = 0; i < kNames.size(); i += 2) {
-    ini.ReadString(kNames[i], kNames[i + 1], "default");
-    ini.ReadInteger(kNames[i], kNames[i + 1], -1);
-    ini.ReadBool(kNames[i], kNames[i + 1], true);
+  {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) return 0;
   }
 
-  // Writes one (section, key) pair of kNames, chosen by the first byte; the next pair stays.
-  const qsizetype pick = size > 0 ? data[0] % (kNames.size() / 2) : 0;
-  const qsizetype next = (pick + 1) % (kNames.size() / 2);
-  const QString &section = kNames[2 * pick], &key = kNames[2 * pick + 1];
-  const QString &other = kNames[2 * next], &otherKey = kNames[2 * next + 1];
-  const QString otherBefore = ini.ReadString(other, otherKey, "none");
+  static const std::array<std::pair<QString, QString>, 6> kNames = {{
+      {QStringLiteral("Snoop"), QStringLiteral("AdapterIndex")},
+      {QStringLiteral("Config"), QStringLiteral("Expand")},
+      {QStringLiteral("Function"), QStringLiteral("OpenCount")},
+      {QStringLiteral("TfrmDVmain"), QStringLiteral("PlaceNormalPos.Left")},
+      {QStringLiteral("ä"), QStringLiteral("Ö")},
+      {QStringLiteral(""), QStringLiteral("k")},
+  }};
+  dorvex::TIniFile ini(path);
+  for (const auto& [section, key] : kNames) {
+    ini.ReadString(section, key, QStringLiteral("default"));
+    ini.ReadInteger(section, key, -1);
+    ini.ReadBool(section, key, true);
+  }
+
+  // Write one of the names (chosen by the first byte) and check that the others are untouched.
+  const auto& [section, key] = kNames[size > 0 ? data[0] % kNames.size() : 0];
+  const auto& [otherSection, otherKey] = kNames[(size > 0 ? data[0] + 1 : 1) % kNames.size()];
+  const QString otherBefore = ini.ReadString(otherSection, otherKey, QStringLiteral("none"));
   const QString value = QStringLiteral("fuzz ") + QString::number(size);
-  ini.WriteString(section, key, value);  // a refusal (EIniFileException) ends the run
-  FuzzCheck(ini.ReadString(section, key, QString()) == value,
-            "the written value does not read back");
-  FuzzCheck(other.compare(section, Qt::CaseInsensitive) == 0 ||
-                ini.ReadString(other, otherKey, "none") == otherBefore,
-            "a write changed another section's value");
-  FuzzCheck(file.open(QIODevice::ReadOnly) && KeepsOtherLines(contents, file.readAll()),
-            "a write lost or changed another line");
+  try {
+    ini.WriteString(section, key, value);
+  } catch (const dorvex::EIniFileException&) {
+    Check(false, "a write to a writable file was refused");
+  }
+  Check(ini.ReadString(section, key, QString()) == value, "the written value does not read back");
+  if (otherSection.compare(section, Qt::CaseInsensitive) != 0) {
+    Check(ini.ReadString(otherSection, otherKey, QStringLiteral("none")) == otherBefore,
+          "a write changed another section's value");
+  }
+  Check(KeepsOtherLines(contents, ReadBack(path)), "a write lost or changed another line");
   return 0;
 }
