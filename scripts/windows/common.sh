@@ -10,7 +10,13 @@ win_stamps=$win_cache/stamps    # one stamp per finished phase
 win_qt=$win_cache/qt            # qtbase and qtcharts for x86_64-w64-mingw32
 win_prefix=$win_cache/prefix    # SQLite and the libpcap headers for x86_64-w64-mingw32
 win_jobs=${DORVEX_WINDOWS_JOBS:-2}
-win_toolchain=$PWD/cmake/windows-x64.toolchain.cmake
+# The toolchain file the cached builds were configured with: a copy inside the cache, so that the
+# builds do not depend on where this checkout lives (a moved or removed checkout would break them).
+# Copied only when its text changed, so that an unchanged file does not make CMake configure again.
+win_toolchain=$win_cache/toolchain/windows-x64.toolchain.cmake
+mkdir -p "${win_toolchain%/*}"
+cmp -s cmake/windows-x64.toolchain.cmake "$win_toolchain" ||
+  cp cmake/windows-x64.toolchain.cmake "$win_toolchain"
 
 # The pinned Debian source packages (name=version), the versions of bookworm.
 win_qtbase_source=qt6-base=6.4.2+dfsg-10
