@@ -1,5 +1,9 @@
 #include "capture/capture_filter.h"
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstring>
 #include <memory>
 
 namespace dorvex {
@@ -24,6 +28,19 @@ std::optional<QString> InstallFilter(pcap_t* handle, const QString& filter, bpf_
   pcap_freecode(&program);
   if (result < 0) return QString::fromLocal8Bit(pcap_geterr(handle));
   return std::nullopt;
+}
+
+bpf_u_int32 AdapterNetmask(const pcap_if_t& adapter) {
+  const pcap_addr_t* first = adapter.addresses;
+  if (first == nullptr || first->addr == nullptr || first->netmask == nullptr ||
+      first->addr->sa_family != AF_INET) {
+    return PCAP_NETMASK_UNKNOWN;
+  }
+  // libpcap allocates every address at least as large as a sockaddr, which is the size of a
+  // sockaddr_in.
+  sockaddr_in mask{};
+  std::memcpy(&mask, first->netmask, sizeof mask);
+  return mask.sin_addr.s_addr;
 }
 
 std::optional<QString> CheckFilter(const QString& filter) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "capture/capture_failure.h"
+#include "capture/trusted_program.h"
 
 namespace dorvex {
 
@@ -62,7 +63,7 @@ QString SystemText(int error) {
 
 }  // namespace
 
-QString CaptureHelperPath() {
+HelperLocation FindCaptureHelper() {
   QStringList candidates;
   if (QCoreApplication::instance()) {
     // Beside the program, then in the helper folder of the prefix the program is installed in.
@@ -70,14 +71,30 @@ QString CaptureHelperPath() {
     candidates.append(programDir + u'/' + QLatin1String(kHelperName));
     candidates.append(programDir + QStringLiteral("/" DORVEX_HELPER_DIR_FROM_BIN "/") +
                       QLatin1String(kHelperName));
+    // A program run where its build made it uses that build's helper; an installed one never.
+    if (programDir.startsWith(QStringLiteral(DORVEX_BUILD_ROOT "/"))) {
+      candidates.append(QStringLiteral(DORVEX_HELPER_BUILD_PATH));
+    }
   }
-  candidates.append(QStringLiteral(DORVEX_HELPER_INSTALL_DIR "/") + QLatin1String(kHelperName));
-  candidates.append(QStringLiteral(DORVEX_HELPER_BUILD_PATH));
+  QString problem;
   for (const QString& candidate : candidates) {
     const QFileInfo info(candidate);
-    if (info.isFile() && info.isExecutable()) return candidate;
+    if (!info.exists()) continue;
+    QString reason = UntrustedProgramReason(candidate);
+    if (reason.isEmpty() && !(info.isFile() && info.isExecutable())) {
+      reason =
+          QStringLiteral("this user may not run it (%1)").arg(QLatin1String(kCaptureRightsHint));
+    }
+    if (reason.isEmpty()) return {candidate, {}};
+    if (problem.isEmpty()) {
+      problem = QStringLiteral("the capture helper %1 is not used: %2").arg(candidate, reason);
+    }
   }
-  return {};
+  if (problem.isEmpty()) {
+    problem =
+        QStringLiteral("the capture helper %1 is not installed").arg(QLatin1String(kHelperName));
+  }
+  return {{}, problem};
 }
 
 CaptureHelper::~CaptureHelper() {
@@ -87,14 +104,13 @@ CaptureHelper::~CaptureHelper() {
 
 pcap_t* CaptureHelper::Start(const HelperRequest& request, QString& error) {
   adapter_ = request.adapter;
-  filter_ = request.filter;
   exitStatus_ = capture_helper::kExitOk;
-  const QString path = CaptureHelperPath();
-  if (path.isEmpty()) {
-    error = QStringLiteral("Snoop Error: the capture helper %1 is not installed")
-                .arg(QLatin1String(kHelperName));
+  const HelperLocation location = FindCaptureHelper();
+  if (location.path.isEmpty()) {
+    error = QStringLiteral("Snoop Error: ") + location.problem;
     return nullptr;
   }
+  const QString& path = location.path;
   int out[2] = {-1, -1};
   int err[2] = {-1, -1};
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) {
@@ -111,17 +127,13 @@ pcap_t* CaptureHelper::Start(const HelperRequest& request, QString& error) {
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
   posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
   QByteArray program = QFile::encodeName(path);
-  QByteArray snapLen = QByteArray::number(request.snapLen);
   QByteArray promiscuous = QByteArray::number(request.promiscuous ? 1 : 0);
   QByteArray timeout = QByteArray::number(request.readTimeOut);
   QByteArray adapter = request.adapter;
-  QByteArray filter = request.filter;
-  std::vector<QByteArray> options = {"--adapter", "--snaplen", "--promiscuous", "--timeout",
-                                     "--filter"};
-  std::vector<char*> argv = {program.data(),     options[0].data(), adapter.data(),
-                             options[1].data(),  snapLen.data(),    options[2].data(),
-                             promiscuous.data(), options[3].data(), timeout.data(),
-                             options[4].data(),  filter.data(),     nullptr};
+  std::vector<QByteArray> options = {"--adapter", "--promiscuous", "--timeout"};
+  std::vector<char*> argv = {
+      program.data(),     options[0].data(), adapter.data(), options[1].data(),
+      promiscuous.data(), options[2].data(), timeout.data(), nullptr};
   char* environment[] = {nullptr};
   const int spawned =
       posix_spawn(&pid_, program.constData(), &actions, nullptr, argv.data(), environment);
@@ -196,8 +208,7 @@ QByteArray CaptureHelper::ReadErrorLine() {
   const qsizetype lineEnd = text.indexOf('\n');
   if (lineEnd >= 0) text.truncate(lineEnd);
   // "dorvex-capture: ADAPTER: REASON": the reason is what an in-process open would have said.
-  for (const QByteArray& prefix :
-       {QByteArray(kHelperName) + ": ", adapter_ + ": ", "filter '" + filter_ + "': "}) {
+  for (const QByteArray& prefix : {QByteArray(kHelperName) + ": ", adapter_ + ": "}) {
     if (text.startsWith(prefix)) text.remove(0, prefix.size());
   }
   return text;

@@ -1,7 +1,8 @@
 #pragma once
 // The capture helper dorvex-capture as a child process. The helper alone holds cap_net_raw: it
-// opens the live adapter, drops its rights and streams the packets as a pcap file on its stdout,
-// which this side reads as a libpcap handle. The program itself holds no capability.
+// opens the live adapter, drops its rights and streams the game's traffic (capture/game_traffic.h)
+// as a pcap file on its stdout, which this side reads as a libpcap handle. The program itself holds
+// no capability.
 
 #include <pcap/pcap.h>
 #include <sys/types.h>
@@ -15,16 +16,18 @@ namespace dorvex {
 
 struct HelperRequest {
   QByteArray adapter;  // the adapter's name as libpcap lists it
-  int snapLen = 0;
   bool promiscuous = false;
   int readTimeOut = 0;  // milliseconds
-  QByteArray filter;
 };
 
 // Where the helper is: beside the running program, else in the helper folder of the program's
-// prefix (../libexec/dorvex), else in the configured install folder, else in the build tree.
-// Empty when none of them holds it.
-QString CaptureHelperPath();
+// prefix (../libexec/dorvex), else, for a program run from its build tree, where that build made
+// it. Only a helper that may be trusted (capture/trusted_program.h) and run counts.
+struct HelperLocation {
+  QString path;     // empty when no place holds a usable helper
+  QString problem;  // then why not, as a whole sentence
+};
+HelperLocation FindCaptureHelper();
 
 class CaptureHelper {
  public:
@@ -60,7 +63,6 @@ class CaptureHelper {
   capture_helper::Status exitStatus_ = capture_helper::kExitOk;
   int errorFd_ = -1;  // read end of the helper's stderr
   QByteArray adapter_;
-  QByteArray filter_;
 };
 
 }  // namespace dorvex

@@ -1,14 +1,12 @@
 #include "capture/custom_snoop.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QtDebug>
 #include <cstring>
 
 #include "capture/capture_failure.h"
+#include "capture/capture_filter.h"
 #include "capture/snoop_thread.h"
 
 namespace dorvex {
@@ -143,15 +141,14 @@ void TCustomSnoop::Open() {
     Fail(QStringLiteral("Snoop Error: Invalid AdapterName"));
     return;
   }
-  OpenAdapter(source);
+  OpenAdapter(source, AdapterNetmask(*adapter));
   if (active_ && captureEnabled_) StartThread();
 }
 
-void TCustomSnoop::OpenAdapter(const QByteArray& source) {
-  // The capture helper holds the right to capture, opens the adapter with these settings and the
-  // filter, and streams what it captures; this process holds no capability.
-  const HelperRequest request{source, snapLen_, (flags_ & 1) != 0, readTimeOut_,
-                              filter_.toLocal8Bit()};
+void TCustomSnoop::OpenAdapter(const QByteArray& source, bpf_u_int32 netmask) {
+  // The capture helper holds the right to capture, opens the adapter and streams the game's
+  // traffic; this process holds no capability. Filter then selects from that stream here.
+  const HelperRequest request{source, (flags_ & 1) != 0, readTimeOut_};
   QString error;
   pcap_t* handle = helper_.Start(request, error);
   if (!handle) {
@@ -160,6 +157,11 @@ void TCustomSnoop::OpenAdapter(const QByteArray& source) {
   }
   handle_ = handle;
   linkType_ = pcap_datalink(handle);
+  if (const std::optional<QString> filterError = InstallFilter(handle, filter_, netmask)) {
+    CloseHandle();
+    Fail(*filterError);
+    return;
+  }
   active_ = true;
 }
 

@@ -124,7 +124,7 @@ class TCustomSnoop : public QObject {
   // Runs ProcessPacket, unless the component is being destroyed (its descendant part is gone).
   void DeliverPacket();
   void EnumerateAdapters(QStringList& list, bool descriptions);
-  void OpenAdapter(const QByteArray& source);
+  void OpenAdapter(const QByteArray& source, bpf_u_int32 netmask);
   void StartThread();
   // Closes the capture; the capture helper's failure text, if it ended on one.
   QString ThreadTerminate();

@@ -1,6 +1,7 @@
 #include "capture/snoop_tcp_data.h"
 
 #include <QMetaMethod>
+#include <algorithm>
 
 #include "capture/capture_time.h"
 #include "capture/frame_decoder.h"
@@ -25,7 +26,10 @@ bool TSnoopTCPData::PayloadHasReceivers() const {
 void TSnoopTCPData::ProcessPacket() {
   const bool signalWanted = PayloadHasReceivers();
   if (!OnCaptureTCPData && !signalWanted) return;
-  const PPCAP_PKTHDR header = CurrentPacketHeader();
+  // The helper captures at the game's snapshot length; a smaller SnapLen cuts the frame here.
+  PCAP_PKTHDR cut = *CurrentPacketHeader();
+  if (SnapLen() > 0) cut.caplen = std::min(cut.caplen, static_cast<std::uint32_t>(SnapLen()));
+  const PPCAP_PKTHDR header = &cut;
   const std::optional<TCPSegment> segment =
       DecodeTCPSegment(LinkType(), CurrentPacketData(), header->caplen);
   if (!segment) return;

@@ -13,9 +13,8 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-const Args kValid = {"--adapter", "eth0", "--promiscuous", "1",  "--snaplen", "262144",
-                     "--timeout", "1",    "--filter",      "tcp"};
-const CaptureArgs kRead = {"eth0", 262144, true, 1, true, "tcp"};
+const Args kValid = {"--adapter", "eth0", "--promiscuous", "1", "--timeout", "1"};
+const CaptureArgs kRead = {"eth0", true, 1, true};
 
 // kValid with `option`'s value replaced by `value`, or without it (nullopt), then `more`.
 Args With(const std::string& option, std::optional<std::string> value, const Args& more = {}) {
@@ -28,35 +27,30 @@ Args With(const std::string& option, std::optional<std::string> value, const Arg
   return args;
 }
 
+// No filter and no snapshot length can be chosen: the helper captures the game's traffic only.
 TEST(CaptureArgs, RefusesOrReadsEachCommandLine) {
-  const std::string longName(255, 'n'), longFilter(1024, ' ');
+  const std::string longName(255, 'n');
   std::vector<std::pair<Args, std::optional<CaptureArgs>>> cases = {
       {kValid, kRead},
-      {{"--filter", "", "--timeout", "60000", "--immediate", "0", "--snaplen", "1", "--adapter",
-        "lo", "--promiscuous", "0"},
-       CaptureArgs{"lo", 1, false, 60000, false, ""}},
-      {With("--adapter", longName, {"--immediate", "1"}),
-       CaptureArgs{longName, 262144, true, 1, true, "tcp"}},
-      {With("--filter", longFilter), CaptureArgs{"eth0", 262144, true, 1, true, longFilter}},
-      {With("--snaplen", "0065535"), CaptureArgs{"eth0", 65535, true, 1, true, "tcp"}},
-      {With("--filter", "--adapter"), CaptureArgs{"eth0", 262144, true, 1, true, "--adapter"}},
+      {{"--timeout", "60000", "--immediate", "0", "--adapter", "lo", "--promiscuous", "0"},
+       CaptureArgs{"lo", false, 60000, false}},
+      {With("--adapter", longName, {"--immediate", "1"}), CaptureArgs{longName, true, 1, true}},
+      {With("--adapter", "--timeout"), CaptureArgs{"--timeout", true, 1, true}},
       {{}, {}},
+      {With("", {}, {"--filter", ""}), {}},
+      {With("", {}, {"--filter", "tcp"}), {}},
       {With("", {}, {"--snaplen", "100"}), {}},
       {With("", {}, {"--immediate", "1", "--immediate", "1"}), {}},
-      {With("", {}, {"--verbose", "1"}), {}},
       {With("", {}, {"--immediate"}), {}},
       {With("", {}, {"--immediate", "true"}), {}},
       {With("", {}, {"extra"}), {}},
-      {{"--adapter=eth0", "--snaplen", "1", "--promiscuous", "0", "--timeout", "1", "--filter", ""},
-       {}},
+      {{"--adapter=eth0", "--promiscuous", "0", "--timeout", "1"}, {}},
   };
   const std::vector<std::pair<std::string, std::vector<std::string>>> badValues = {
       {"--adapter", {"", std::string(256, 'a'), "eth0\n"}},
-      {"--filter", {std::string(1025, 'a'), "tcp\nport 6900", "tcp\rport 6900"}},
       {"--promiscuous", {"2", "01", ""}},
-      {"--snaplen",
-       {"0", "262145", "4294967296", "18446744073709551617", "12a", "-1", "+1", "", " 1", "1 "}},
-      {"--timeout", {"0", "60001", "4294967296", "12a", "-1", "+1", ""}},
+      {"--timeout",
+       {"0", "60001", "4294967296", "18446744073709551617", "12a", "-1", "+1", "", " 1", "1 "}},
   };
   for (const auto& [option, values] : badValues) {
     cases.push_back({With(option, std::nullopt), {}});  // every option is needed

@@ -1,4 +1,5 @@
-// dorvex-capture as a child process: refusals, its stream's header, every stop, its rights.
+// dorvex-capture as a child process: refusals, its stream's header, every stop, its rights, and
+// that it passes on the game's traffic only, with the client's payload zeroed.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -7,9 +8,12 @@
 #include <unistd.h>
 
 #include <gtest/gtest.h>
+#include <pcap/pcap.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -19,6 +23,8 @@
 #include <vector>
 
 #include "capture/capture_helper_status.h"
+#include "capture/frame_decoder.h"
+#include "capture/game_traffic.h"
 #include "tests/support/live_test_support.h"
 
 namespace dorvex::capture_helper {
@@ -27,8 +33,7 @@ namespace {
 using Command = std::vector<std::string>;
 
 Command Capture(const std::string& adapter, const std::string& program = DORVEX_CAPTURE_PROGRAM) {
-  return {program, "--adapter", adapter,  "--snaplen",     "65535", "--timeout",
-          "100",   "--filter",  "less 1", "--promiscuous", "0"};
+  return {program, "--adapter", adapter, "--timeout", "100", "--promiscuous", "0"};
 }
 
 // `command` with stdout and stderr on pipes; an orphanable one runs under an intermediate child
@@ -81,10 +86,11 @@ std::string StatusLine(pid_t pid, const std::string& name) {  // in /proc/<pid>/
   return line;
 }
 
-// Refusals exit with their status and one line; a capture ("less 1" takes no frame, so only the
-// stop ends it) streams the header and ends on each stop with status 0 and nothing on stderr. As
-// nobody, a copy with the file capability captures with no capability left and no way to gain
-// one; without the capability it exits for permission (the nobody row of CliCaptureFailureTest).
+// Refusals exit with their status and one line; a capture (nothing uses port 6900 meanwhile, so
+// only the stop ends it) streams the header and ends on each stop with status 0 and nothing on
+// stderr. As nobody, a copy with the file capability captures with no capability left and no way to
+// gain one; without the capability it exits for permission (the nobody row of
+// CliCaptureFailureTest).
 TEST(CaptureHelperProcess, RefusalsEveryStopAndRightsAsNobody) {
   char folder[] = "/tmp/dorvex-capture-test-XXXXXX";  // the copy's own, open to nobody
   ASSERT_NE(mkdtemp(folder), nullptr);
@@ -112,7 +118,7 @@ TEST(CaptureHelperProcess, RefusalsEveryStopAndRightsAsNobody) {
     if ((stop != kRefused && !test::CanCapture()) || (stop == kAsNobody && !capped)) continue;
     Helper helper(command, stop == kParentDies);
     // The pcap file header: host byte order, version 2.4, the snaplen, Ethernet (lo's).
-    std::uint32_t header[6] = {}, expected[6] = {0xa1b2c3d4, 2u | 4u << 16, 0, 0, 65535, 1};
+    std::uint32_t header[6] = {}, expected[6] = {0xa1b2c3d4, 2u | 4u << 16, 0, 0, 1600, 1};
     EXPECT_TRUE(stop == kRefused || (read(helper.out[0], header, sizeof header) == 24 &&
                                      std::equal(header, header + 6, expected)));
     for (const std::string set : {"CapPrm", "CapEff", "CapAmb", "CapInh", "NoNewPrivs"}) {
@@ -130,6 +136,49 @@ TEST(CaptureHelperProcess, RefusalsEveryStopAndRightsAsNobody) {
     EXPECT_TRUE(errors.empty() || errors.back() == '\n') << errors;
   }
   std::filesystem::remove_all(folder);
+}
+
+// On lo, with a login on port 6900 and the same bytes on port 6901: the stream holds the server's
+// payload whole, the client's zeroed at its length, and nothing of port 6901.
+TEST(CaptureHelperProcess, PassesOnTheGameTrafficOnlyWithTheClientsPayloadZeroed) {
+  if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
+  Helper helper(Capture("lo"));
+  std::uint8_t fileHeader[24];
+  ASSERT_EQ(read(helper.out[0], fileHeader, sizeof fileHeader), 24);
+  const std::vector<std::uint8_t> login = {'p', 'a', 's', 's', '=', 's', 'e', 'c', 'r', 'e', 't'};
+  const std::vector<std::uint8_t> reply = {0xd3, 0x0d, 'w', 'o', 'r', 'l', 'd', 's'};
+  for (const std::uint16_t port : {std::uint16_t{6901}, kGameServerPort}) {
+    test::LoopbackConnection connection(port);
+    connection.ClientSends(login);
+    connection.ServerSends(reply);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  kill(helper.pid, SIGTERM);
+  EXPECT_EQ(helper.Wait().first, kExitOk);
+
+  // The rest of the stream, after the header already read, read back through libpcap.
+  std::string stream(reinterpret_cast<const char*>(fileHeader), sizeof fileHeader);
+  char buffer[4096];
+  for (ssize_t got; (got = read(helper.out[0], buffer, sizeof buffer)) > 0;)
+    stream.append(buffer, static_cast<std::size_t>(got));
+  FILE* file = fmemopen(stream.data(), stream.size(), "rb");
+  char error[PCAP_ERRBUF_SIZE];
+  pcap_t* pcap = pcap_fopen_offline(file, error);
+  ASSERT_NE(pcap, nullptr) << error;
+  std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> payloads;  // source port
+  pcap_pkthdr* header = nullptr;
+  const u_char* bytes = nullptr;
+  while (pcap_next_ex(pcap, &header, &bytes) == 1) {
+    const auto segment = DecodeTCPSegment(DLT_EN10MB, bytes, header->caplen);
+    ASSERT_TRUE(segment) << "a frame without a payload was passed on";
+    payloads.emplace_back(SourceOf(*segment).port,
+                          std::vector(segment->TCPData, segment->TCPData + segment->TCPDataLength));
+  }
+  pcap_close(pcap);
+  ASSERT_EQ(payloads.size(), 2u);
+  EXPECT_NE(payloads[0].first, 6900);
+  EXPECT_EQ(payloads[0].second, std::vector<std::uint8_t>(login.size(), 0));
+  EXPECT_EQ(payloads[1], std::pair(std::uint16_t{6900}, reply));
 }
 }  // namespace
 }  // namespace dorvex::capture_helper

@@ -17,7 +17,9 @@ e2e_start() {
   [[ -n $lo_index ]] || fail "no loopback adapter in: $("$cli" --list-interfaces)"
   work=$(mktemp -d)
   trap e2e_cleanup EXIT
+  # The copy runs the capture helper beside it, as an installed program does.
   cp "$dorvex" "$work/dorvex"
+  cp "$(dirname "$cli")/../dorvex-capture/dorvex-capture" "$work/"
   printf "$1" "$lo_index" >"$work/dorvex.ini"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!

@@ -1,6 +1,6 @@
 #pragma once
 // Live capture tests: root check, waiting on main-thread events, a TCP connection to
-// 127.0.0.1:6900.
+// 127.0.0.1:6900 (or another port).
 
 #include <chrono>
 #include <cstdint>
@@ -10,8 +10,7 @@
 namespace dorvex::test {
 
 bool CanCapture();
-inline constexpr const char* kNeedsRoot =
-    "live capture tests need root";
+inline constexpr const char* kNeedsRoot = "live capture tests need root";
 
 // Processes the main thread's events until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
@@ -20,7 +19,8 @@ void PumpFor(std::chrono::milliseconds duration);
 
 class LoopbackConnection {
  public:
-  LoopbackConnection();  // listens, connects and accepts; aborts the test binary on failure
+  // Listens on `port`, connects and accepts; aborts the test binary on failure.
+  explicit LoopbackConnection(std::uint16_t port = 6900);
   ~LoopbackConnection();
   LoopbackConnection(const LoopbackConnection&) = delete;
   LoopbackConnection& operator=(const LoopbackConnection&) = delete;

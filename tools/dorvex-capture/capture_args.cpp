@@ -9,9 +9,9 @@ namespace dorvex::capture_helper {
 
 namespace {
 
-enum Option : std::size_t { kAdapter, kSnaplen, kPromiscuous, kTimeout, kImmediate, kFilter };
-constexpr std::array<std::string_view, 6> kOptionNames = {
-    "--adapter", "--snaplen", "--promiscuous", "--timeout", "--immediate", "--filter"};
+enum Option : std::size_t { kAdapter, kPromiscuous, kTimeout, kImmediate };
+constexpr std::array<std::string_view, 4> kOptionNames = {"--adapter", "--promiscuous", "--timeout",
+                                                          "--immediate"};
 
 CaptureArgsResult Refuse(std::string reason) {
   return {std::nullopt, std::move(reason)};
@@ -29,10 +29,6 @@ std::optional<int> ReadDecimal(std::string_view text, int min, int max) {
   }
   if (value < min) return std::nullopt;
   return value;
-}
-
-std::string NumberRange(std::string_view option, int max) {
-  return std::string(option) + " must be a whole number from 1 to " + std::to_string(max);
 }
 
 std::optional<bool> ReadFlag(std::string_view text) {
@@ -60,7 +56,7 @@ CaptureArgsResult ParseCaptureArgs(int argc, const char* const* argv) {
     if (i + 1 >= argc) return Refuse(std::string(name) + " needs a value");
     value = argv[i + 1];
   }
-  for (const Option required : {kAdapter, kSnaplen, kPromiscuous, kTimeout, kFilter}) {
+  for (const Option required : {kAdapter, kPromiscuous, kTimeout}) {
     if (!values[required]) return Refuse(std::string(kOptionNames[required]) + " is missing");
   }
 
@@ -72,11 +68,10 @@ CaptureArgsResult ParseCaptureArgs(int argc, const char* const* argv) {
                   " bytes without control characters");
   }
   args.adapter = adapter;
-  const auto snaplen = ReadDecimal(*values[kSnaplen], 1, kMaxSnaplen);
-  if (!snaplen) return Refuse(NumberRange("--snaplen", kMaxSnaplen));
-  args.snaplen = *snaplen;
   const auto timeout = ReadDecimal(*values[kTimeout], 1, kMaxTimeoutMs);
-  if (!timeout) return Refuse(NumberRange("--timeout", kMaxTimeoutMs));
+  if (!timeout) {
+    return Refuse("--timeout must be a whole number from 1 to " + std::to_string(kMaxTimeoutMs));
+  }
   args.timeoutMs = *timeout;
   const auto promiscuous = ReadFlag(*values[kPromiscuous]);
   if (!promiscuous) return Refuse("--promiscuous must be 0 or 1");
@@ -84,12 +79,6 @@ CaptureArgsResult ParseCaptureArgs(int argc, const char* const* argv) {
   const auto immediate = ReadFlag(values[kImmediate].value_or("1"));
   if (!immediate) return Refuse("--immediate must be 0 or 1");
   args.immediate = *immediate;
-  const std::string_view filter = *values[kFilter];
-  if (filter.size() > kMaxFilterBytes || filter.find_first_of("\r\n") != std::string_view::npos) {
-    return Refuse("--filter must be at most " + std::to_string(kMaxFilterBytes) +
-                  " bytes on one line");
-  }
-  args.filter = filter;
   return {std::move(args), {}};
 }
 

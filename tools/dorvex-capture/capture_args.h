@@ -1,10 +1,11 @@
 #pragma once
 // dorvex-capture's command line, checked without touching the system so that tests and the fuzz
 // target can call it:
-//   dorvex-capture --adapter NAME --snaplen N --promiscuous 0|1 --timeout MS [--immediate 0|1]
-//                  --filter TEXT
+//   dorvex-capture --adapter NAME --promiscuous 0|1 --timeout MS [--immediate 0|1]
 // Every option must be given exactly once, except --immediate (at most once, default 1), each as
-// its own argument followed by its value; options may come in any order.
+// its own argument followed by its value; options may come in any order. There is no filter and
+// no snapshot length to choose: the helper captures the game's traffic only
+// (capture/game_traffic.h).
 
 #include <cstddef>
 #include <optional>
@@ -13,21 +14,16 @@
 namespace dorvex::capture_helper {
 
 inline constexpr std::size_t kMaxAdapterBytes = 255;
-inline constexpr std::size_t kMaxFilterBytes = 1024;
-inline constexpr int kMaxSnaplen = 262144;
 inline constexpr int kMaxTimeoutMs = 60000;
 
 inline constexpr char kUsage[] =
-    "usage: dorvex-capture --adapter NAME --snaplen N --promiscuous 0|1 --timeout MS "
-    "[--immediate 0|1] --filter TEXT";
+    "usage: dorvex-capture --adapter NAME --promiscuous 0|1 --timeout MS [--immediate 0|1]";
 
 struct CaptureArgs {
   std::string adapter;  // 1..kMaxAdapterBytes bytes, no control characters
-  int snaplen = 0;      // 1..kMaxSnaplen
   bool promiscuous = false;
   int timeoutMs = 0;  // read timeout, 1..kMaxTimeoutMs
   bool immediate = true;
-  std::string filter;  // at most kMaxFilterBytes, no line break; empty captures everything
 
   friend bool operator==(const CaptureArgs&, const CaptureArgs&) = default;
 };

@@ -1,11 +1,7 @@
 #include "tools/dorvex-capture/capture_open.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
-#include <cstring>
-
 #include "capture/capture_helper_status.h"
+#include "capture/game_traffic.h"
 
 namespace dorvex::capture_helper {
 
@@ -17,20 +13,6 @@ struct DeviceListFreer {
 
 OpenedCapture Failed(int exitStatus, std::string error) {
   return {nullptr, -1, exitStatus, std::move(error)};
-}
-
-// The netmask for pcap_compile: the adapter's first address's mask when that address is IPv4.
-bpf_u_int32 FilterNetmask(const pcap_if_t& device) {
-  const pcap_addr_t* first = device.addresses;
-  if (first == nullptr || first->addr == nullptr || first->netmask == nullptr ||
-      first->addr->sa_family != AF_INET) {
-    return PCAP_NETMASK_UNKNOWN;
-  }
-  // libpcap allocates every address at least as large as a sockaddr, which is the size of a
-  // sockaddr_in.
-  sockaddr_in mask{};
-  std::memcpy(&mask, first->netmask, sizeof mask);
-  return mask.sin_addr.s_addr;
 }
 
 // libpcap's reason for a failed activation: its message, after the status text when the status
@@ -56,12 +38,11 @@ OpenedCapture OpenCapture(const CaptureArgs& args) {
   const pcap_if_t* device = list;
   while (device != nullptr && args.adapter != device->name) device = device->next;
   if (device == nullptr) return Failed(kExitNoSuchAdapter, prefix + "no such capture adapter");
-  const bpf_u_int32 netmask = FilterNetmask(*device);
 
   PcapHandle handle(pcap_create(args.adapter.c_str(), errorText));
   if (!handle) return Failed(kExitCannotOpen, prefix + errorText);
   pcap_t* pcap = handle.get();
-  int status = pcap_set_snaplen(pcap, args.snaplen);
+  int status = pcap_set_snaplen(pcap, kGameSnapshotLength);
   if (status == 0) status = pcap_set_promisc(pcap, args.promiscuous ? 1 : 0);
   if (status == 0) status = pcap_set_timeout(pcap, args.timeoutMs);
   if (status == 0) status = pcap_set_immediate_mode(pcap, args.immediate ? 1 : 0);
@@ -73,15 +54,14 @@ OpenedCapture OpenCapture(const CaptureArgs& args) {
                   prefix + ActivationReason(pcap, status));
   }
 
+  // The filter names no host: compiling it resolves nothing.
   bpf_program program{};
-  if (pcap_compile(pcap, &program, args.filter.c_str(), 1, netmask) != 0) {
-    return Failed(kExitBadFilter, prefix + "filter '" + args.filter + "': " + pcap_geterr(pcap));
+  if (pcap_compile(pcap, &program, kGameTrafficFilter, 1, PCAP_NETMASK_UNKNOWN) != 0) {
+    return Failed(kExitBadFilter, prefix + "filter: " + pcap_geterr(pcap));
   }
   status = pcap_setfilter(pcap, &program);
   pcap_freecode(&program);
-  if (status != 0) {
-    return Failed(kExitBadFilter, prefix + "filter '" + args.filter + "': " + pcap_geterr(pcap));
-  }
+  if (status != 0) return Failed(kExitBadFilter, prefix + "filter: " + pcap_geterr(pcap));
 
   const int fd = pcap_get_selectable_fd(pcap);
   if (fd < 0) return Failed(kExitCannotOpen, prefix + "the capture cannot be polled");

@@ -1,6 +1,7 @@
 #pragma once
 // Opens the live capture that dorvex-capture streams: checks that libpcap lists the adapter, then
-// creates, activates and filters the handle and makes it pollable. Needs cap_net_raw.
+// creates and activates the handle at the game's snapshot length, installs the game's filter
+// (capture/game_traffic.h) and makes it pollable. Needs cap_net_raw.
 
 #include <pcap/pcap.h>
 

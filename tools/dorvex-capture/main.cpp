@@ -1,7 +1,8 @@
 // dorvex-capture: holds cap_net_raw so that the window program need not. It opens one live
-// capture, gives up every capability, and streams the packets as a pcap file on stdout to the
-// program that started it, until SIGTERM or SIGINT, the parent's death, or the reader closing
-// the pipe. It ignores its environment, opens no file and runs no other program.
+// capture of the game's traffic, gives up every capability, and streams the game's segments
+// (game_segments.h) as a pcap file on stdout to the program that started it, until SIGTERM or
+// SIGINT, the parent's death, or the reader closing the pipe. It ignores its environment, opens no
+// file and runs no other program.
 
 #include <fcntl.h>
 #include <poll.h>
@@ -14,10 +15,12 @@
 #include <cstring>
 #include <string>
 
+#include "capture/capture_helper_status.h"
+#include "capture/game_traffic.h"
 #include "tools/dorvex-capture/capabilities.h"
 #include "tools/dorvex-capture/capture_args.h"
 #include "tools/dorvex-capture/capture_open.h"
-#include "capture/capture_helper_status.h"
+#include "tools/dorvex-capture/game_segments.h"
 #include "tools/dorvex-capture/pcap_stream.h"
 #include "tools/dorvex-capture/process_guard.h"
 
@@ -33,24 +36,27 @@ int Fail(int exitStatus, const std::string& line) {
 // What pcap_dispatch's callback needs; `writeError` is the errno of a failed write.
 struct Forwarder {
   pcap_t* handle;
-  std::uint32_t snapshot;
+  int linkType;
   int writeError = 0;
+  std::array<std::uint8_t, kGameSnapshotLength> scratch{};  // a client's segment, payload zeroed
 };
 
 void ForwardPacket(u_char* user, const pcap_pkthdr* header, const u_char* bytes) {
   auto& forwarder = *reinterpret_cast<Forwarder*>(user);
   if (forwarder.writeError != 0) return;
-  const std::uint32_t length = std::min(header->caplen, forwarder.snapshot);
-  forwarder.writeError =
-      WritePcapRecord(STDOUT_FILENO, header->ts, header->len, std::span(bytes, length));
+  const std::size_t captured = std::min<std::size_t>(header->caplen, kGameSnapshotLength);
+  const std::span<const std::uint8_t> forwarded =
+      GameSegmentBytes(forwarder.linkType, std::span(bytes, captured), forwarder.scratch);
+  if (forwarded.empty()) return;
+  forwarder.writeError = WritePcapRecord(STDOUT_FILENO, header->ts, header->len, forwarded);
   if (forwarder.writeError != 0) pcap_breakloop(forwarder.handle);
 }
 
 // Streams packets until a stop; returns the exit status.
 int Forward(pcap_t* handle, int captureFd, const CaptureArgs& args) {
-  Forwarder forwarder{handle, static_cast<std::uint32_t>(pcap_snapshot(handle))};
-  forwarder.writeError = WritePcapFileHeader(STDOUT_FILENO, forwarder.snapshot,
-                                             static_cast<std::uint32_t>(pcap_datalink(handle)));
+  Forwarder forwarder{handle, pcap_datalink(handle)};
+  forwarder.writeError = WritePcapFileHeader(STDOUT_FILENO, kGameSnapshotLength,
+                                             static_cast<std::uint32_t>(forwarder.linkType));
   // stdout is polled for no event: POLLERR or POLLHUP come when the reader closes the pipe.
   std::array<pollfd, 2> fds{{{captureFd, POLLIN, 0}, {STDOUT_FILENO, 0, 0}}};
   while (forwarder.writeError == 0) {
