@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a throwaway prefix. As nobody, the installed dorvex-cli is refused; after
-# the README's group recipe (with the prefix and a throwaway group that nobody joins), only the
-# capture helper holds a capability and nobody, as a member, captures a reply on lo through it.
+# Installs the build into a throwaway prefix. Every installed program is hardened (checksec: full
+# RELRO, stack canary, NX, PIE, fortified, no run path). As nobody, the installed dorvex-cli is
+# refused; after the README's group recipe (with the prefix and a throwaway group that nobody
+# joins), only the capture helper holds a capability and nobody, as a member, captures a reply on
+# lo through it.
 #   install_rights.sh BUILD_DIR SOURCE_DIR
 # Exit 77 (skipped) without root, setcap or setpriv, or where the file system takes no capabilities.
 set -euo pipefail
@@ -13,6 +15,13 @@ make_work install
 chmod 0755 "$work"
 cmake --install "$build" --prefix "$work" >/dev/null
 helper=$work/libexec/dorvex/dorvex-capture cli=$work/bin/dorvex-cli
+
+command -v checksec >/dev/null || fail "checksec is missing (setup.sh installs it)"
+while IFS= read -r -d '' program; do
+  flags=$(checksec --output=csv --file="$program")
+  [[ $flags == "Full RELRO,Canary found,NX enabled,PIE enabled,No RPATH,No RUNPATH,"*,Yes,* ]] ||
+    fail "not hardened: $flags"
+done < <(find "$work" -type f -perm -u+x -print0)
 
 # No capability yet: the installed dorvex-cli is refused, and says why.
 ! as_nobody "$cli" --interface lo --seconds 1 >"$out" 2>&1 || fail "captured without the capability"
