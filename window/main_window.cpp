@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QShortcut>
@@ -43,6 +44,9 @@ const QString kPlacementSection = QStringLiteral("TfrmDVmain");
 const QString kHistoryPlacementSection = QStringLiteral("TfrmDVhistory");
 constexpr int kFormFontPixels = 12;
 constexpr int kUnitFontPixels = 11;
+// Every status line in full on stderr, off unless QT_LOGGING_RULES="dorvex.status.info=true":
+// what the window says, for a user's bug report or a check of the installed program.
+Q_LOGGING_CATEGORY(lcStatus, "dorvex.status", QtWarningMsg)
 }  // namespace
 
 TfrmDVmain::TfrmDVmain(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::TfrmDVmain>()) {
@@ -314,6 +318,7 @@ void TfrmDVmain::ShowCaptureStatus() {
           state, state.wantedIndex < 0 ? DefaultRouteAdapter(RouteTablePath()) : std::nullopt),
       history_ ? history_->Store().StatusText() : QString(), fontProblem_);
 
+  qCInfo(lcStatus).noquote() << line.text;
   QLabel* status = ui->lblStatus;
   status->setToolTip(line.tooltip);
   status->setText(status->fontMetrics().elidedText(line.text, Qt::ElideRight, status->width()));

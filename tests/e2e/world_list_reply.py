@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Sends a world list reply as the game server does over a real TCP connection on 127.0.0.1:6900
-(both ends here, sent by the listening side). Its report is expected_report.txt."""
+(both ends here, sent by the listening side): the payload file given, else the one below, whose
+report is expected_report.txt."""
 import socket
 import struct
+import sys
 
 WORLDS = [
     ("verdandi", 1000), ("magni", 820), ("surt", 640), ("forsety", 512), ("garm", 488),
@@ -16,6 +18,9 @@ WORLDS = [
 PAYLOAD = b"".join((b"\xd3\x0d" if k == 0 else b"\0\0") + b"\0" * 4
                    + name.encode().ljust(20, b"\0") + struct.pack("<H", count) + b"\0" * 4
                    for k, (name, count) in enumerate(WORLDS))
+if len(sys.argv) > 1:
+    with open(sys.argv[1], "rb") as payload_file:
+        PAYLOAD = payload_file.read()
 
 with socket.create_server(("127.0.0.1", 6900)) as listener:
     with socket.create_connection(("127.0.0.1", 6900)) as client:

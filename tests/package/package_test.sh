@@ -4,25 +4,27 @@
 # BUILD_DIR/package-test/ for later runs) and checks the installed copy: dorvex-cli's version and
 # report (the build tree's), a font for Japanese, that the window starts, the helper's capability
 # and no other (also after the post-install message's group recipe, and a post-install step that
-# succeeds where capabilities are refused), desktop entry, metainfo, manual pages, icons; then that
-# a purge leaves none of its files. DORVEX_DEBIAN_MIRROR overrides the mirror.
+# succeeds where capabilities are refused), desktop entry, metainfo, manual pages, icons; a user's
+# first minute under Xvfb: the window (saved as BUILD_DIR/package-test/first-start.png) shows the
+# adapter hint and no problem, then captures a reply on lo into the history and exits without a
+# dialog; then that a purge leaves none of its files. DORVEX_DEBIAN_MIRROR overrides the mirror.
 #   package_test.sh BUILD_DIR SOURCE_DIR VERSION CLI      exit 77 (skipped) without root/debootstrap
 set -euo pipefail
 build=$(realpath "$1") source_dir=$(realpath "$2") version=$3 cli=$4
 source "$source_dir/tests/setup/common.sh"
 need_root debootstrap
-for tool in cpack lintian desktop-file-validate appstreamcli man dpkg-shlibdeps; do
+for tool in cpack lintian desktop-file-validate appstreamcli man dpkg-shlibdeps python3 sqlite3; do
   command -v "$tool" >/dev/null || fail "$tool is missing (setup.sh installs it)"
 done
 cache=$build/package-test                        # the Debian root as debootstrap left it, packages
 root=$cache/root deb_name=dorvex_${version}_amd64.deb
 step() { printf 'package_test: [%4ss] %s\n' "$SECONDS" "$*"; }
-in_root() {
-  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8 HOME=/root \
-    DEBIAN_FRONTEND=noninteractive "$@"
-}
+root_env=(chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8
+  HOME=/root DEBIAN_FRONTEND=noninteractive)
+in_root() { "${root_env[@]}" "$@"; }
 make_work package
-cleanup='rm -rf --one-file-system "$root"'
+cleanup='{ kill ${xvfb_pid:-}; umount -l "$root/proc"; } 2>/dev/null || :
+  rm -rf --one-file-system "$root"'
 rm -rf --one-file-system "$root" && mkdir -p "$cache/archives"
 
 step "cpack -G DEB; lintian"
@@ -64,7 +66,8 @@ built=$(LC_ALL=C.UTF-8 "$cli" "$source_dir/samples/world_list_reply.bin" | tail 
 [[ -n $built && $installed == "$built" ]] || fail "the installed report differs from the build's:
 $(diff <(echo "$built") <(echo "$installed"))"
 # The package brings a font for the report's Japanese text (without one it shows empty boxes).
-[[ -n $(in_root fc-list :lang=ja family) ]] || fail "no font with Japanese characters installed"
+font=$(in_root fc-match -f '%{family[0]}|%{lang}|' :lang=ja)
+[[ $font == *"|ja|"* ]] || fail "no font with Japanese characters installed: $font"
 ! in_root ldd /usr/bin/dorvex /usr/bin/dorvex-cli /usr/libexec/dorvex/dorvex-capture |
   grep "not found" || fail "libraries not found"
 # The window starts offscreen for a user without a home of its own (a missing plugin ends it).
@@ -74,7 +77,8 @@ in_root setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME=/tmp/nobo
 ((status == 124)) || fail "the window ended by itself ($status): $(cat "$work/window.log")"
 
 step "capabilities"
-grep -E '^  (groupadd|dpkg-statoverride|setcap) ' "$install_log" | sed 's/USER/nobody/' |
+in_root useradd -m player
+grep -E '^  (groupadd|dpkg-statoverride|setcap) ' "$install_log" | sed 's/USER/player/' |
   in_root sh -e || fail "the post-install message's group recipe"
 caps=$(in_root getcap -r /usr 2>/dev/null)
 [[ $caps == "/usr/libexec/dorvex/dorvex-capture cap_net_raw=ep" ]] || fail "getcap -r /usr: $caps"
@@ -98,10 +102,66 @@ for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256 scalable; do
   compgen -G "$root/usr/share/icons/hicolor/$size/apps/dorvex.*" >/dev/null || fail "no $size icon"
 done
 
+step "first minute of the user player under Xvfb (font ${font%%|*})"
+in_root apt-get install --no-install-recommends xvfb xdotool netpbm >"$work/x.log" 2>&1 ||
+  fail "installing xvfb xdotool netpbm: $(tail "$work/x.log")"
+cp -an "$root"/var/cache/apt/archives/*.deb "$cache/archives/"
+mount -t proc proc "$root/proc"
+"${root_env[@]}" Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -fbdir /tmp \
+  3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do [[ -s $work/display ]] && break; sleep 0.1; done
+x=("${root_env[@]}" DISPLAY=:$(cat "$work/display"))
+player=("${x[@]}" setpriv --reuid=player --regid=player --init-groups env HOME=/home/player)
+windows() { "${x[@]}" xdotool search --onlyvisible --name . getwindowname %@; }
+# The window as player, its status lines on stderr; waits for it to show.
+start_window() {
+  log=$work/window-$1.log
+  "${player[@]}" QT_LOGGING_RULES=dorvex.status.info=true dorvex >"$log" 2>&1 &
+  dorvex_pid=$!
+  window=$("${x[@]}" timeout 15 xdotool search --sync --onlyvisible --name '^Dorvex \(#' |
+    head -1) || fail "the window did not appear: $(cat "$log" "$work/xvfb.log")"
+}
+# Waits for COUNT status lines of TEXT; none may note a problem (history, font).
+await_status() {
+  timeout 10 bash -c "until (($1 <= \$(grep -c '^dorvex.status: $2' '$log'))); do sleep .1; done" &&
+    ! grep -q '^dorvex.status: .* | ' "$log" || fail "status ($1 '$2' expected): $(cat "$log")"
+}
+# Exit (Alt+X) with the window the only one shown: every dialog is modal, so one shown would
+# still be there, or would keep the program from ending.
+exit_window() {
+  (($(windows | wc -l) == 1)) || fail "windows shown: $(windows)"
+  "${x[@]}" xdotool windowfocus --sync "$window" key alt+x
+  timeout 10 tail --pid="$dorvex_pid" -f /dev/null || fail "Exit did not end it; shown: $(windows)"
+  wait "$dorvex_pid" || fail "the window ended with status $?: $(cat "$log")"
+}
+route=$(awk '$2 == "00000000" { print $1; exit }' /proc/net/route)
+start_window first
+await_status 1 "Pick the adapter the game uses${route:+ ($route carries the default route)}\$"
+eval "$("${x[@]}" xdotool mousemove 0 0 sleep 1 getwindowgeometry --shell "$window")"
+shot=$cache/first-start.png
+in_root sh -c "xwdtopnm /tmp/Xvfb_screen0 | pamcut $X $Y $WIDTH $HEIGHT >/tmp/shot.ppm &&
+  pnmtopng /tmp/shot.ppm" >"$shot" 2>/dev/null || fail "no screenshot"
+colours=$(in_root ppmhist -noheader /tmp/shot.ppm | wc -l)
+((colours > 16)) || fail "the screenshot $shot is blank ($colours colours)"
+exit_window
+lo=$("${player[@]}" dorvex-cli --list-interfaces | awk -F'\t' '$2 == "lo" { print $1 }')
+"${player[@]}" sed -i "s/^AdapterIndex=-1$/AdapterIndex=$lo/" /home/player/.config/dorvex/dorvex.ini
+start_window lo
+await_status 1 "Capturing on lo"
+python3 "$source_dir/tests/e2e/world_list_reply.py" "$source_dir/samples/world_list_reply.bin"
+await_status 2 "Capturing on lo"
+exit_window
+history=$(sqlite3 -readonly "$root/home/player/.config/dorvex/dorvex.sqlite" \
+  'SELECT count(*), (SELECT count(*) FROM reply_record) FROM reply') || history=none
+[[ $history == "1|7" ]] || fail "the history holds $history replies|records, not 1|7"
+
 step "apt-get remove --purge dorvex"
 out=$work/remove.log
 in_root apt-get remove --purge -y dorvex >"$out" 2>&1 || fail "apt-get remove --purge dorvex"
+# The user's settings and history stay (README).
 left=$(find "$root" -xdev -iname '*dorvex*' -not -path "$root/tmp/*" -not -path "$root/var/lib/dpkg/*" \
+  -not -path "$root/home/player/.config/dorvex*" \
   -not -path "$root/var/log/*" -not -path "$root/var/cache/*" | sed "s|^$root||")
 [[ -z $left ]] || fail "files named after dorvex left behind: $left"
 echo "PASS: $deb_name installs, works and purges cleanly in a Debian 12 root (${SECONDS}s)"
