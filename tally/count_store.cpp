@@ -1,5 +1,6 @@
 #include "tally/count_store.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "tally/memory_fields.h"
@@ -43,6 +44,7 @@ void CountStore::Set(const QString& name, const QString& countText) {
   if (Entry* entry = Find(key)) {
     entry->countText = countText;
     entry->count = kNoNumber;
+    entry->textOf = kNoNumber;
     return;
   }
   Append(name, std::move(key), countText, kNoNumber);
@@ -52,38 +54,70 @@ CountStore::Handle CountStore::SetCount(QStringView name, std::uint16_t count) {
   QString key = FoldedKey(name);
   if (Entry* entry = Find(key)) {
     SetNumber(*entry, count);
-    return entry->handle;
+    return HandleOf(static_cast<std::uint32_t>(entry - slots_.data()), *entry);
   }
-  return Append(name.toString(), std::move(key), QString::number(count), count);
+  return Append(name.toString(), std::move(key), QString(), count);
 }
 
 bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
-  const auto position = positionByHandle_.constFind(handle);
-  if (position == positionByHandle_.cend()) return false;
-  SetNumber(entries_[static_cast<std::size_t>(*position)], count);
+  const auto slot = static_cast<std::uint64_t>(handle) & 0xFFFFFFFFu;
+  if (handle < 0 || slot >= slots_.size()) return false;
+  Entry& entry = slots_[slot];
+  if (HandleOf(static_cast<std::uint32_t>(slot), entry) != handle) return false;
+  SetNumber(entry, count);
   return true;
 }
 
+const QString& CountStore::CountText(int index) const {
+  const Entry& entry = EntryAt(index);
+  // A reply mostly repeats the counts of the one before, and a name seen once may be given up
+  // unread: the text is rendered when read, and again only when the count has changed.
+  if (entry.count != kNoNumber && entry.textOf != entry.count) {
+    entry.countText = QString::number(entry.count);
+    entry.textOf = entry.count;
+  }
+  return entry.countText;
+}
+
+const CountStore::Entry& CountStore::EntryAt(int index) const {
+  // A negative index becomes one past the end, which at() rejects.
+  return slots_[order_.at(static_cast<std::size_t>(index))];
+}
+
+CountStore::Handle CountStore::HandleOf(std::uint32_t slot, const Entry& entry) {
+  // 31 bits of the generation, so that a handle is never negative.
+  return static_cast<Handle>((std::uint64_t{entry.generation & 0x7FFFFFFFu} << 32) | slot);
+}
+
 void CountStore::SetNumber(Entry& entry, std::uint16_t count) {
-  // A reply mostly repeats the counts of the one before: render the text only when it changes.
-  if (entry.count == count) return;
-  entry.countText = QString::number(count);
   entry.count = count;
 }
 
 CountStore::Entry* CountStore::Find(const QString& key) {
-  const auto handle = handleByKey_.constFind(key);
-  if (handle == handleByKey_.cend()) return nullptr;
-  return &entries_[static_cast<std::size_t>(positionByHandle_.value(*handle))];
+  const auto slot = slotByKey_.constFind(key);
+  return slot == slotByKey_.cend() ? nullptr : &slots_[*slot];
 }
 
 CountStore::Handle CountStore::Append(QString name, QString key, QString countText, int count) {
-  const Handle handle = nextHandle_++;
   const bool listed = HasCountField(name);
-  handleByKey_.insert(key, handle);
-  positionByHandle_.insert(handle, Count());
-  entries_.push_back(
-      {std::move(name), std::move(countText), count, handle, std::move(key), listed});
+  std::uint32_t slot;
+  if (freeSlots_.empty()) {
+    slot = static_cast<std::uint32_t>(slots_.size());
+    slots_.emplace_back();
+  } else {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+  }
+  Entry& entry = slots_[slot];
+  entry.name = std::move(name);
+  entry.countText = std::move(countText);
+  entry.count = count;
+  entry.textOf = kNoNumber;
+  entry.listed = listed;
+  slotByKey_.insert(key, slot);
+  entry.key = std::move(key);
+  order_.push_back(slot);
+  const Handle handle = HandleOf(slot, entry);
   if (!listed && ++unlisted_ > kMaxUnlisted) GiveUpOldestUnlisted();
   return handle;
 }
@@ -92,14 +126,17 @@ CountStore::Handle CountStore::Append(QString name, QString key, QString countTe
 // names can go without changing what the window shows, unless one of them comes back, which then
 // counts as new.
 void CountStore::GiveUpOldestUnlisted() {
-  std::size_t oldest = 0;
-  while (entries_[oldest].listed) ++oldest;
-  handleByKey_.remove(entries_[oldest].key);
-  positionByHandle_.remove(entries_[oldest].handle);
-  entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(oldest));
-  for (std::size_t i = oldest; i < entries_.size(); ++i) {
-    positionByHandle_[entries_[i].handle] = static_cast<int>(i);
-  }
+  const auto oldest = std::find_if(order_.begin(), order_.end(),
+                                   [this](std::uint32_t s) { return !slots_[s].listed; });
+  const std::uint32_t slot = *oldest;
+  order_.erase(oldest);
+  Entry& entry = slots_[slot];
+  slotByKey_.remove(entry.key);
+  ++entry.generation;  // its handles stop working
+  entry.name = QString();
+  entry.countText = QString();
+  entry.key = QString();
+  freeSlots_.push_back(slot);
   --unlisted_;
 }
 

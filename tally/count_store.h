@@ -28,33 +28,37 @@ class CountStore {
   // entry has been given up since.
   bool SetCountAt(Handle handle, std::uint16_t count);
 
-  int Count() const { return static_cast<int>(entries_.size()); }
-  const QString& Name(int index) const { return entries_.at(Slot(index)).name; }
-  const QString& CountText(int index) const { return entries_.at(Slot(index)).countText; }
+  int Count() const { return static_cast<int>(order_.size()); }
+  const QString& Name(int index) const { return EntryAt(index).name; }
+  const QString& CountText(int index) const;
 
  private:
   static constexpr int kNoNumber = -1;
 
+  // Entries live in reusable slots; order_ lists the slots in order of arrival. A handle is a
+  // slot and the slot's generation, which changes when the slot's entry is given up, so that
+  // neither finding an entry by handle nor giving one up touches the others.
   struct Entry {
     QString name;
-    QString countText;
-    int count;  // the number whose decimal text countText is; kNoNumber when set as text
-    Handle handle;
-    QString key;  // the case-folded name
-    bool listed;  // the name has a count field of its own
+    mutable QString countText;       // as set, or the text of count rendered when read
+    int count = kNoNumber;           // kNoNumber when set as text
+    mutable int textOf = kNoNumber;  // the count countText was rendered from
+    QString key;                     // the case-folded name
+    bool listed = false;             // the name has a count field of its own
+    std::uint32_t generation = 0;    // changes when the entry in this slot is given up
   };
 
-  // The position of an entry index; a negative index becomes one past the end, which at() rejects.
-  static std::size_t Slot(int index) { return static_cast<std::size_t>(index); }
+  const Entry& EntryAt(int index) const;
   Entry* Find(const QString& key);
   Handle Append(QString name, QString key, QString countText, int count);
   void GiveUpOldestUnlisted();
+  static Handle HandleOf(std::uint32_t slot, const Entry& entry);
   static void SetNumber(Entry& entry, std::uint16_t count);
 
-  std::vector<Entry> entries_;
-  QHash<QString, Handle> handleByKey_;
-  QHash<Handle, int> positionByHandle_;
-  Handle nextHandle_ = 0;
+  std::vector<Entry> slots_;
+  std::vector<std::uint32_t> freeSlots_;
+  std::vector<std::uint32_t> order_;
+  QHash<QString, std::uint32_t> slotByKey_;
   int unlisted_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "tally/reply_session.h"
 
+#include <QMetaMethod>
 #include <utility>
 
 #include "tally/update_cycle.h"
@@ -9,7 +10,13 @@ namespace dorvex {
 ReplySession::ReplySession(LoginTime::Clock clock, QObject* parent)
     : QObject(parent), loginTime_(std::move(clock)), reader_(store_, loginTime_, [this] {
         lastReplyLoginTime_ = loginTime_.Value();
-        emit ReplyRecognised({reader_.LastReplyRecords(), lastReplyLoginTime_, origin_});
+        // The records are copied out for listeners only: a file replayed for its last report
+        // has none.
+        static const QMetaMethod recognised =
+            QMetaMethod::fromSignal(&ReplySession::ReplyRecognised);
+        if (isSignalConnected(recognised)) {
+          emit ReplyRecognised({reader_.LastReplyRecords(), lastReplyLoginTime_, origin_});
+        }
       }) {
   loginTime_.Stamp();
 }

@@ -1,15 +1,19 @@
 #include "tally/totals.h"
 
+#include <QVarLengthArray>
+
 #include "tally/field_counts.h"
 #include "tally/world_table.h"
 
 namespace dorvex {
 
 FieldAccess::Handle CountFieldOf(const FieldAccess& fields, QStringView name) {
-  QString controlName = QStringLiteral("edt");
-  controlName += name;
-  controlName += QStringLiteral("Qty");
-  return fields.FindField(controlName);
+  // Built on the stack: every new name in a reply asks this once.
+  QVarLengthArray<char16_t, 64> controlName;
+  controlName.append(u"edt", 3);
+  controlName.append(name.utf16(), name.size());
+  controlName.append(u"Qty", 3);
+  return fields.FindField(QStringView(controlName.data(), controlName.size()));
 }
 
 void ShowCounts(const CountStore& store, FieldAccess& fields) {

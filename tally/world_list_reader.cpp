@@ -11,7 +11,9 @@ namespace dorvex {
 
 WorldListReader::WorldListReader(CountStore& store, LoginTime& loginTime,
                                  std::function<void()> updateAll)
-    : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {}
+    : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {
+  knownNames_.reserve(kMaxKnownNames);
+}
 
 bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
   const bool reply = data != nullptr && length >= 2 && IsWorldListReply(LittleEndian16At(data));
@@ -33,27 +35,50 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   const std::uint8_t* name = record + kWorldNameOffset;
   const std::uint16_t count = LittleEndian16At(record + kWorldCountOffset);
   slot.count = count;
-  if (slot.known && std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
-    // The same name bytes as last time: the same entry, unless it has been given up since.
-    if (!store_.SetCountAt(slot.entry, count))
-      slot.entry = store_.SetCount(slot.decodedName, count);
-    return;
+  if (!slot.known || !std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
+    std::copy(name, name + kWorldNameSize, slot.nameField.begin());
+    slot.known = true;
+    const auto known = knownNames_.find(slot.nameField);
+    if (known == knownNames_.end()) {
+      slot.name.decodedName = DecodeName(name);
+      slot.name.entry = store_.SetCount(slot.name.decodedName, count);
+      if (knownNames_.size() >= kMaxKnownNames) knownNames_.clear();
+      knownNames_.emplace(slot.nameField, slot.name);
+      return;
+    }
+    slot.name = known->second;
   }
+  // Name bytes read before: the same entry, unless it has been given up since.
+  if (!store_.SetCountAt(slot.name.entry, count)) {
+    slot.name.entry = store_.SetCount(slot.name.decodedName, count);
+  }
+}
+
+QString WorldListReader::DecodeName(const std::uint8_t* name) {
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
   const std::size_t nameLength =
       end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
   // A name is shown, never obeyed: control characters in it could add or move report lines.
-  slot.decodedName = ShownText(nameDecoder_.Decode(name, nameLength));
-  slot.entry = store_.SetCount(slot.decodedName, count);
-  slot.known = true;
-  std::copy(name, name + kWorldNameSize, slot.nameField.begin());
+  return ShownText(nameDecoder_.Decode(name, nameLength));
+}
+
+std::size_t WorldListReader::NameFieldHash::operator()(const NameField& field) const {
+  static_assert(kWorldNameSize == 20);
+  std::uint64_t a = 0;
+  std::uint64_t b = 0;
+  std::uint32_t c = 0;
+  std::memcpy(&a, field.data(), 8);
+  std::memcpy(&b, field.data() + 8, 8);
+  std::memcpy(&c, field.data() + 16, 4);
+  const std::uint64_t mixed = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ c;
+  return static_cast<std::size_t>(mixed ^ (mixed >> 29));
 }
 
 std::vector<DecodedRecord> WorldListReader::LastReplyRecords() const {
   std::vector<DecodedRecord> records;
   records.reserve(lastReplyRecords_);
   for (std::size_t k = 0; k < lastReplyRecords_; ++k) {
-    records.push_back({slots_[k].decodedName, slots_[k].count});
+    records.push_back({slots_[k].name.decodedName, slots_[k].count});
   }
   return records;
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <unordered_map>
 #include <vector>
 
 #include "tally/count_store.h"
@@ -39,24 +40,44 @@ class WorldListReader {
   std::vector<DecodedRecord> LastReplyRecords() const;
 
  private:
-  // The name field a record position carried last and the store entry that name went to. A
-  // reply mostly repeats the names of the one before in the same order, and the same name
-  // bytes reach the same entry, so a repeated name field skips decoding and lookup.
-  struct RecordSlot {
-    std::array<std::uint8_t, kWorldNameSize> nameField{};
-    bool known = false;          // nameField and entry hold a name read before
-    CountStore::Handle entry{};  // the store entry of that name
-    QString decodedName;         // the name field decoded
-    std::uint16_t count = 0;     // of the last reply
+  using NameField = std::array<std::uint8_t, kWorldNameSize>;
+
+  // What a name field was read as: its decoded name and the store entry it reached. The same
+  // name bytes always decode to the same name and reach the same entry (unless that entry has
+  // been given up), so a name field read before skips decoding and lookup.
+  struct KnownName {
+    CountStore::Handle entry{};
+    QString decodedName;
   };
 
+  // The name field a record position carried last, and what it was read as. A reply mostly
+  // repeats the names of the one before in the same order; names that move to other positions
+  // are found in knownNames_.
+  struct RecordSlot {
+    NameField nameField{};
+    bool known = false;  // nameField and name hold a name read before
+    KnownName name;
+    std::uint16_t count = 0;  // of the last reply
+  };
+
+  // Mixes the field's 20 bytes as three words: cheaper than hashing them byte by byte.
+  struct NameFieldHash {
+    std::size_t operator()(const NameField& field) const;
+  };
+
+  // At most this many name fields are remembered beyond the record positions; beyond that the
+  // memory is cleared, so that a stream of new names cannot grow it.
+  static constexpr std::size_t kMaxKnownNames = 256;
+
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
+  QString DecodeName(const std::uint8_t* name);
 
   CountStore& store_;
   LoginTime& loginTime_;
   std::function<void()> updateAll_;
   Cp932Decoder nameDecoder_;
   std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
+  std::unordered_map<NameField, KnownName, NameFieldHash> knownNames_;
   std::size_t lastReplyRecords_ = 0;  // records of the last reply in slots_
 };
 

@@ -98,11 +98,15 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
   if (options->history.Records()) {
     recorder.emplace(options->history.file, reportEveryReply ? 1 : kRepliesPerImportCommit);
   }
-  // A live capture prints the report at every reply; other sources once, at the end.
-  QObject::connect(&session, &ReplySession::ReplyRecognised, [&](const RecognisedReply& reply) {
-    if (recorder) recorder->Record(reply);
-    if (reportEveryReply) writeReport();
-  });
+  // A live capture prints the report at every reply; other sources once, at the end. Without
+  // either a history or a report per reply, nothing listens, and the session does not copy out
+  // each reply's records.
+  if (recorder || reportEveryReply) {
+    QObject::connect(&session, &ReplySession::ReplyRecognised, [&](const RecognisedReply& reply) {
+      if (recorder) recorder->Record(reply);
+      if (reportEveryReply) writeReport();
+    });
+  }
   // The replies recorded so far are written (or said to be lost) however the run ends; unlike the
   // window, which retries, the run ends here.
   const auto historyWritten = [&] {
