@@ -1,5 +1,6 @@
 #pragma once
-// Live capture tests: root check, waiting on main-thread events, a TCP connection on port 6900.
+// Live capture tests: root check, waiting on main-thread events, a TCP connection to
+// 127.0.0.1:6900.
 
 #include <chrono>
 #include <cstdint>
@@ -9,7 +10,8 @@
 namespace dorvex::test {
 
 bool CanCapture();
-inline constexpr const char* kNeedsRoot = "live capture tests need root";
+inline constexpr const char* kNeedsRoot =
+    "live capture tests need root";
 
 // Processes the main thread's events until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done,
