@@ -1,6 +1,5 @@
-// Fuzz target: arbitrary bytes as one captured frame (the first byte picks the link type) through
-// the frame decoder, whose payload must lie within the captured bytes, then through the world list
-// reader and the update cycle.
+// Fuzz target: bytes as a frame (the first byte picks the link type) through the decoder (the
+// payload must lie within the frame), the world list reader and the update cycle.
 
 #include <pcap/dlt.h>
 

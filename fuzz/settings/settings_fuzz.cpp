@@ -1,34 +1,24 @@
 // Fuzz target: arbitrary bytes as a settings file, then reads and one write through the settings
 // file object. Nothing may crash; the write must read back and keep every other line in order.
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <array>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
+#include "fuzz/fuzz_check.h"
 #include "settings/ini_file.h"
 
 namespace {
 
-QByteArray ReadBack(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The lines of `text`, each with its line end.
 QList<QByteArray> Lines(const QByteArray& text) {
   QList<QByteArray> lines;
-  qsizetype begin = 0;
-  while (begin < text.size()) {
+  for (qsizetype begin = 0, end = 0; begin < text.size(); begin = end) {
     const qsizetype newline = text.indexOf('\n', begin);
-    const qsizetype end = newline < 0 ? text.size() : newline + 1;
+    end = newline < 0 ? text.size() : newline + 1;
     lines.append(text.sliced(begin, end - begin));
-    begin = end;
   }
   return lines;
 }
@@ -46,42 +36,31 @@ bool KeepsOtherLines(const QByteArray& before, const QByteArray& after) {
     ++suffix;
   }
   const qsizetype changed = old.size() - prefix - suffix;
-  if (changed == 0) return true;
-  if (changed > 1) return false;
+  if (changed != 1) return changed == 0;
   const QByteArray& line = old[prefix];
   return line.contains('=') || (prefix == old.size() - 1 && !line.endsWith('\n'));
-}
-
-void Check(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "settings fuzz: %s\n", what);
-    std::abort();
-  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // In memory where possible: every write syncs the file to the disk.
-  static QTemporaryDir folder(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
-                                  ? QStringLiteral("/dev/shm/dorvex-settings-fuzz-XXXXXX")
-                                  : QDir::tempPath() +
-                                        QStringLiteral("/dorvex-settings-fuzz-XXXXXX"));
+  static QTemporaryDir folder((QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                   ? QStringLiteral("/dev/shm")
+                                   : QDir::tempPath()) +
+                              QStringLiteral("/dorvex-settings-fuzz-XXXXXX"));
   const QString path = folder.filePath(QStringLiteral("fuzz.ini"));
   const QByteArray contents(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) return 0;
-  }
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size()) return 0;
+  file.close();
 
-  static const std::array<std::pair<QString, QString>, 6> kNames = {{
-      {QStringLiteral("Snoop"), QStringLiteral("AdapterIndex")},
-      {QStringLiteral("Config"), QStringLiteral("Expand")},
-      {QStringLiteral("Function"), QStringLiteral("OpenCount")},
-      {QStringLiteral("TfrmDVmain"), QStringLiteral("PlaceNormalPos.Left")},
-      {QStringLiteral("ä"), QStringLiteral("Ö")},
-      {QStringLiteral(""), QStringLiteral("k")},
-  }};
+  static const std::pair<QString, QString> kNames[] = {{"Snoop", "AdapterIndex"},
+                                                       {"Config", "Expand"},
+                                                       {"Function", "OpenCount"},
+                                                       {"TfrmDVmain", "PlaceNormalPos.Left"},
+                                                       {"ä", "Ö"},
+                                                       {"", "k"}};
   dorvex::TIniFile ini(path);
   for (const auto& [section, key] : kNames) {
     ini.ReadString(section, key, QStringLiteral("default"));
@@ -90,20 +69,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // Write one of the names (chosen by the first byte) and check that the others are untouched.
-  const auto& [section, key] = kNames[size > 0 ? data[0] % kNames.size() : 0];
-  const auto& [otherSection, otherKey] = kNames[(size > 0 ? data[0] + 1 : 1) % kNames.size()];
+  const std::size_t pick = size > 0 ? data[0] : 0;
+  const auto& [section, key] = kNames[pick % std::size(kNames)];
+  const auto& [otherSection, otherKey] = kNames[(pick + 1) % std::size(kNames)];
   const QString otherBefore = ini.ReadString(otherSection, otherKey, QStringLiteral("none"));
   const QString value = QStringLiteral("fuzz ") + QString::number(size);
   try {
     ini.WriteString(section, key, value);
   } catch (const dorvex::EIniFileException&) {
-    Check(false, "a write to a writable file was refused");
+    FuzzCheck(false, "a write to a writable file was refused");
   }
-  Check(ini.ReadString(section, key, QString()) == value, "the written value does not read back");
-  if (otherSection.compare(section, Qt::CaseInsensitive) != 0) {
-    Check(ini.ReadString(otherSection, otherKey, QStringLiteral("none")) == otherBefore,
-          "a write changed another section's value");
-  }
-  Check(KeepsOtherLines(contents, ReadBack(path)), "a write lost or changed another line");
+  FuzzCheck(ini.ReadString(section, key, QString()) == value, "the written value reads back");
+  FuzzCheck(otherSection.compare(section, Qt::CaseInsensitive) == 0 ||
+                ini.ReadString(otherSection, otherKey, QStringLiteral("none")) == otherBefore,
+            "a write changed another section's value");
+  FuzzCheck(file.open(QIODevice::ReadOnly) && KeepsOtherLines(contents, file.readAll()),
+            "a write lost or changed another line");
   return 0;
 }

@@ -10,10 +10,6 @@
 namespace dorvex {
 namespace {
 
-QString Line(const QStringList& cells) {
-  return cells.join(u',') + QStringLiteral("\r\n");
-}
-
 TEST(HistoryCsvTest, HeaderNamesEveryColumn) {
   const QStringList header = HistoryCsvHeader().chopped(2).split(u',');
   ASSERT_EQ(header.size(), 1 + 24 + 1 + 10);
@@ -40,7 +36,7 @@ TEST(HistoryCsvTest, RowFollowsTheReport) {
   };
   for (const Case& c : cases) {
     const HistoryReply reply{utc, utc.toOffsetFromUtc(9 * 3600), {}, {}, 6900, c.records};
-    EXPECT_EQ(HistoryCsvRow(reply), Line(QStringList{"2024-05-01T21:00:00+09:00"} + c.cells));
+    EXPECT_EQ(HistoryCsvRow(reply), ("2024-05-01T21:00:00+09:00," + c.cells.join(u',') + "\r\n"));
   }
 }
 

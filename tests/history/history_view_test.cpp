@@ -1,6 +1,5 @@
-// The report's view kept beside each reply (history version 2) on real SQLite files: written with
-// each reply, computed for the replies of a version-1 file when the store upgrades it (all or
-// nothing, even when the process is killed), and read back as the summaries of a range.
+// The report's view kept beside each reply (history version 2): written, upgraded from version 1
+// all or nothing, and read back as the summaries of a range.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -26,11 +25,9 @@ std::string Nulls(int n) {
   return nulls;
 }
 
-// Replies whose report is worked out by hand, and their view as the reply table holds it after
-// its first six columns: the totals (grand, groups 1-4, generations 1-5), then each world's count
-// in table order (NULL: not in the reply). Groups, generations, the PVP world (grand total only), a
-// world the table does not know (group 1 and grand total), letter case, a count of 0 (shown, but
-// adds nothing) and no records at all.
+// Replies and their view columns, worked out by hand: totals (grand, groups 1-4, generations 1-5),
+// then each world's count in table order (NULL: absent). The PVP world adds to the grand total
+// only, an unknown world to group 1; letter case; a count of 0 shows but adds nothing.
 const std::pair<std::vector<DecodedRecord>, std::string> kKnown[] = {
     {{{"verdandi", 100}, {"magni", 50}, {"tyr", 30}, {"urdr", 7}, {"newworld", 20}},
      "207|170|30|0|0|0|0|0|30|50|100|50|" + Nulls(3) + "30|" + Nulls(17) + "7|"},
@@ -107,8 +104,7 @@ TEST_F(HistoryViewTest, RecordedAndUpgradedRepliesHoldTheReportsView) {
   EXPECT_EQ(RecordsOf(old), records);
 }
 
-// The upgrade's process is killed after its schema step and part of the views: the file stays
-// at version 1 with its replies, and the next store upgrades it whole.
+// An upgrade killed part way leaves version 1 with its replies; the next store upgrades it whole.
 TEST_F(HistoryViewTest, KilledUpgradeLeavesVersion1) {
   MakeVersion1File(path_);
   const std::vector<std::string> records = RecordsOf(path_);
@@ -135,9 +131,8 @@ TEST_F(HistoryViewTest, KilledUpgradeLeavesVersion1) {
   EXPECT_EQ(RecordsOf(path_), records);
 }
 
-// The summaries of a range come from the view columns: the report's counts of each reply with its
-// row and times, oldest first; the range's ends hold. Newer summaries add what was recorded since,
-// a reply in the newest one's millisecond included, and drop what left the range.
+// Summaries of a range come from the view columns, oldest first; newer summaries add what was
+// recorded since (the newest one's millisecond included) and drop what left the range.
 TEST_F(HistoryViewTest, SummariesReadTheViewOfTheRangeAndWhatWasRecordedSince) {
   HistoryStore store(path_);
   RecordKnown(store);

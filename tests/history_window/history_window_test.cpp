@@ -1,26 +1,12 @@
-// The history window on the offscreen platform over real history files in temporary folders:
-// what it reads reaches the chart, the table, the chosen reply's report and the CSV export.
+// The history window over real history files: what it reads reaches chart, table, report and CSV.
 
 #include "window/history/history_window.h"
 
 #include <gtest/gtest.h>
 
-#include <QAbstractItemModel>
-#include <QApplication>
-#include <QChartView>
-#include <QClipboard>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QLabel>
-#include <QLineSeries>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtCharts>
+#include <QtTest>
+#include <QtWidgets>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -47,8 +33,7 @@ QDateTime Utc(int month, int day, int hour, int minute = 0) {
 
 using test::ReplyAt;
 
-// Now, for every range: 2024-05-08 12:00 in Tokyo.
-const QDateTime kNow = Utc(5, 8, 3);
+const QDateTime kNow = Utc(5, 8, 3);  // 2024-05-08 12:00 in Tokyo
 // Japan's 2024-04-21 01:00: a day later than in UTC.
 const HistoryReply kOld = ReplyAt(Utc(4, 20, 16), {{"verdandi", 100}, {"urdr", 40}});
 // Letter case as the server may send it, and a world the table does not know.
@@ -57,26 +42,23 @@ const HistoryReply kDayAgo =
 const HistoryReply kRecent =
     ReplyAt(Utc(5, 8, 2, 30), {{"verdandi", 130}, {"thor", 950}, {"iris", 20}, {"tyr", 5}});
 
-qreal Ms(const QDateTime& utc) {
-  return static_cast<qreal>(utc.toMSecsSinceEpoch());
-}
-
 class HistoryWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(folder_.isValid() && kTokyoTime);
-    Record(path_, {kOld, kDayAgo, kRecent});
+    Record({kOld, kDayAgo, kRecent});
   }
 
-  static void Record(const QString& path, const std::vector<HistoryReply>& replies) {
-    HistoryStore store(path);
+  void Record(const std::vector<HistoryReply>& replies) {
+    HistoryStore store(path_);
     for (const HistoryReply& reply : replies) ASSERT_TRUE(store.Record(reply));
   }
 
-  // The window over `path`, its clock at now_, shown and laid out.
-  std::unique_ptr<TfrmDVhistory> Open(const QString& path) {
+  // The window over `path`, its clock at now_; shown and laid out unless `show` is false.
+  std::unique_ptr<TfrmDVhistory> Open(const QString& path, bool show = true) {
     auto window = std::make_unique<TfrmDVhistory>(path, [this] { return options_; });
     window->SetClock([this] { return now_.toLocalTime(); });
+    if (!show) return window;
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QApplication::processEvents();
@@ -85,9 +67,7 @@ class HistoryWindowTest : public ::testing::Test {
 
   template <typename T>
   static T* Child(const TfrmDVhistory& window, const char* name) {
-    T* child = window.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
-    return child;
+    return window.findChild<T*>(QString::fromLatin1(name));
   }
 
   static void ChooseRange(const TfrmDVhistory& window, const QString& text) {
@@ -98,13 +78,11 @@ class HistoryWindowTest : public ::testing::Test {
   // The table's rows, newest first: the first `columns` cells of each.
   static std::vector<QStringList> TableTexts(const TfrmDVhistory& window, int columns = 2) {
     const QAbstractItemModel* model = Child<QTableView>(window, "replyTable")->model();
-    std::vector<QStringList> rows;
-    for (int row = 0; row < model->rowCount(); ++row) {
-      QStringList cells;
+    std::vector<QStringList> rows(static_cast<std::size_t>(model->rowCount()));
+    for (std::size_t row = 0; row < rows.size(); ++row) {
       for (int column = 0; column < columns; ++column) {
-        cells.append(model->index(row, column).data().toString());
+        rows[row].append(model->index(static_cast<int>(row), column).data().toString());
       }
-      rows.push_back(cells);
     }
     return rows;
   }
@@ -132,8 +110,7 @@ class HistoryWindowTest : public ::testing::Test {
   QDateTime now_ = kNow;
 };
 
-// The replies of the range as chart lines (totals, groups, PVP and ticked worlds) and as table
-// rows, newest first.
+// The range's replies as chart lines (totals, groups, PVP, ticked worlds) and table rows.
 TEST_F(HistoryWindowTest, ChartAndTableShowTheRange) {
   const auto window = Open(path_);
   ChooseRange(*window, QStringLiteral("All"));
@@ -141,12 +118,12 @@ TEST_F(HistoryWindowTest, ChartAndTableShowTheRange) {
   worlds->item(1)->setCheckState(Qt::Checked);   // magni
   worlds->item(11)->setCheckState(Qt::Checked);  // thor
   QApplication::processEvents();
-  const qreal old = Ms(kOld.captureTimeUtc), dayAgo = Ms(kDayAgo.captureTimeUtc),
-              recent = Ms(kRecent.captureTimeUtc);
+  const auto old = static_cast<qreal>(kOld.captureTimeUtc.toMSecsSinceEpoch()),
+             dayAgo = static_cast<qreal>(kDayAgo.captureTimeUtc.toMSecsSinceEpoch()),
+             recent = static_cast<qreal>(kRecent.captureTimeUtc.toMSecsSinceEpoch());
   const std::map<QString, QList<QPointF>> expected{
       {"Total", {{old, 140}, {dayAgo, 245}, {recent, 1105}}},
-      // The unknown world counts in group 1, as in the report's free row.
-      {"WorldGroup 1", {{old, 100}, {dayAgo, 215}, {recent, 130}}},
+      {"WorldGroup 1", {{old, 100}, {dayAgo, 215}, {recent, 130}}},  // newone too
       {"WorldGroup 2", {{old, 0}, {dayAgo, 0}, {recent, 5}}},
       {"WorldGroup 3", {{old, 0}, {dayAgo, 0}, {recent, 950}}},
       {"WorldGroup 4", {{old, 0}, {dayAgo, 0}, {recent, 20}}},
@@ -167,8 +144,7 @@ TEST_F(HistoryWindowTest, ChartAndTableShowTheRange) {
   EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
 }
 
-// The range choice and the two dates reach the read: the dates, inclusive local dates, only for
-// "Dates".
+// The range choice and the two dates (only for "Dates") reach the read.
 TEST_F(HistoryWindowTest, RangeChoiceAndDatesSelectTheReplies) {
   const auto window = Open(path_);
   EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));  // the last week
@@ -183,8 +159,8 @@ TEST_F(HistoryWindowTest, RangeChoiceAndDatesSelectTheReplies) {
   EXPECT_EQ(TableTexts(*window, 1), std::vector<QStringList>{{"2024/04/21 01:00:00"}});
 }
 
-// Lines of the report of the reply of a day ago (verdandi 120, Magni 80, urdr 30, newone 15); the
-// weekday is the system locale's, the expected lines have Japan's.
+// Lines of the report of the reply of a day ago; the weekday is the system locale's, the expected
+// lines have Japan's.
 QStringList DayAgoLines(const QStringList& report) {
   QString login = report.value(0);
   login.replace(QLocale::system().dayName(Qt::Tuesday, QLocale::ShortFormat), QStringLiteral("火"));
@@ -196,49 +172,46 @@ const QStringList kDayAgoExpanded{"【ログイン日時】2024年05月07日 (�
 
 TEST_F(HistoryWindowTest, ChosenReplyShowsItsReportAndCopiesIt) {
   const auto window = Open(path_);
-  auto* report = Child<QPlainTextEdit>(*window, "report");
   auto* copy = Child<QPushButton>(*window, "copyButton");
   EXPECT_FALSE(copy->isEnabled());
   ChooseRow(*window, 1);  // the reply of a day ago, below the newest
   EXPECT_EQ(DayAgoLines(window->ReportLines()), kDayAgoExpanded);
-  EXPECT_EQ(report->toPlainText(), window->ReportLines().join(u'\n'));
+  EXPECT_EQ(Child<QPlainTextEdit>(*window, "report")->toPlainText(),
+            window->ReportLines().join(u'\n'));
   ASSERT_TRUE(copy->isEnabled());
   QTest::mouseClick(copy, Qt::LeftButton);
   EXPECT_EQ(QApplication::clipboard()->text(), JoinReportLines(window->ReportLines()));
-  // The main window's options at the time of choosing.
-  options_ = {false, true};
+  options_ = {false, true};  // the main window's options at the time of choosing
   ChooseRow(*window, 0);
   ChooseRow(*window, 1);
   EXPECT_EQ(window->ReportLines().value(1), QStringLiteral("【計測方法】ワールドセレクト表示値"));
 }
 
-// Hidden, the window reads nothing; shown, a Refresh reads what was recorded since (a reply in the
-// newest one's millisecond included), drops what the passing time took out of the range, and
-// keeps the chosen reply chosen.
+// Hidden, the window reads nothing; shown, a Refresh reads what was recorded since, drops what the
+// passing time took out of the range, and keeps the chosen reply chosen.
 TEST_F(HistoryWindowTest, RefreshReadsWhatWasRecordedSinceWhenShown) {
-  TfrmDVhistory window(path_, [this] { return options_; });
-  window.SetClock([this] { return now_.toLocalTime(); });
-  window.Refresh();
-  EXPECT_TRUE(TableTexts(window).empty());
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  ChooseRow(window, 1);
-  Record(path_, {ReplyAt(kRecent.captureTimeUtc, {{"verdandi", 1}})});
-  window.Refresh();
-  EXPECT_EQ(TableTexts(window), (std::vector<QStringList>{{"2024/05/08 11:30:00", "1"},
-                                                          {"2024/05/08 11:30:00", "1105"},
-                                                          {"2024/05/07 10:00:00", "245"}}));
-  EXPECT_EQ(DayAgoLines(window.ReportLines()), kDayAgoExpanded);
-  window.hide();
+  const auto window = Open(path_, false);
+  window->Refresh();
+  EXPECT_TRUE(TableTexts(*window).empty());
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  ChooseRow(*window, 1);
+  Record({ReplyAt(kRecent.captureTimeUtc, {{"verdandi", 1}})});
+  window->Refresh();
+  EXPECT_EQ(TableTexts(*window), (std::vector<QStringList>{{"2024/05/08 11:30:00", "1"},
+                                                           {"2024/05/08 11:30:00", "1105"},
+                                                           {"2024/05/07 10:00:00", "245"}}));
+  EXPECT_EQ(DayAgoLines(window->ReportLines()), kDayAgoExpanded);
+  window->hide();
   now_ = kNow.addDays(6);  // the last week no longer holds the reply of 2024-05-07
-  Record(path_, {ReplyAt(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
-  window.Refresh();
-  EXPECT_EQ(TableTexts(window).size(), 3u);
-  window.show();
-  EXPECT_EQ(TableTexts(window), (std::vector<QStringList>{{"2024/05/14 11:59:00", "2"},
-                                                          {"2024/05/08 11:30:00", "1"},
-                                                          {"2024/05/08 11:30:00", "1105"}}));
-  EXPECT_EQ(Message(window), QStringLiteral("3 replies"));
+  Record({ReplyAt(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
+  window->Refresh();
+  EXPECT_EQ(TableTexts(*window).size(), 3u);
+  window->show();
+  EXPECT_EQ(TableTexts(*window), (std::vector<QStringList>{{"2024/05/14 11:59:00", "2"},
+                                                           {"2024/05/08 11:30:00", "1"},
+                                                           {"2024/05/08 11:30:00", "1105"}}));
+  EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
 }
 
 TEST_F(HistoryWindowTest, ExportsTheRangeOrNamesTheFileItCannotWrite) {

@@ -15,9 +15,7 @@ struct ProgramRun {
   QByteArray err;
 };
 
-// Runs `program` in Tokyo time (UTC+9, no daylight saving time) with a Japanese locale;
-// `unprivileged` runs it as the nobody user when the test runs as root, whom permissions do not
-// stop.
+// Runs `program` in Tokyo time with a Japanese locale; `unprivileged`: as nobody when root.
 inline ProgramRun RunProgram(const QString& program, const QStringList& arguments,
                              bool unprivileged = false) {
   QProcess process;

@@ -1,6 +1,6 @@
 #pragma once
 // What the history tests share: replies to record, a raw SQLite connection of another program
-// (to plant files, hold the lock or read what a file holds), damage, and child processes.
+// (to plant files, hold the lock or read what a file holds), and child processes.
 
 #include <sqlite3.h>
 #include <sys/wait.h>
@@ -74,12 +74,6 @@ class RawDb {
   sqlite3* db_ = nullptr;
 };
 
-// Overwrites two pages in the middle of a file that holds a few hundred replies.
-inline void DamagePages(const QString& path) {
-  QFile file(path);
-  if (file.open(QIODevice::ReadWrite) && file.seek(4096)) file.write(QByteArray(2 * 4096, 'Z'));
-}
-
 // Runs `body` in a child process; its return value is the exit code (0: all went as expected).
 inline int InChild(const std::function<int()>& body) {
   const pid_t child = fork();
@@ -87,12 +81,6 @@ inline int InChild(const std::function<int()>& body) {
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// In a child run as root: becomes the nobody user, whom permissions stop. False when it fails.
-inline bool BecomeNobody() {
-  return geteuid() != 0 ||
-         (setresgid(65534, 65534, 65534) == 0 && setresuid(65534, 65534, 65534) == 0);
 }
 
 }  // namespace dorvex::test

@@ -23,8 +23,7 @@ MemoryFieldSet FieldsWith(const Texts& texts) {
   return fields;
 }
 
-// Dotted capital I is no A-Z letter, so that name is unlisted; the last unlisted name takes the
-// temporary server row. A name that finds a field, even the temporary row's own, is listed.
+// The last unlisted name (dotted I is no A-Z letter) takes the temporary row.
 TEST(ShowCountsTest, FillsListedFieldsAndTheTempRow) {
   CountStore store;
   for (const auto& [name, count] : {std::pair{"MAGNI", "800"}, {"\u0130dun", "2"}, {"beta", "5"}})
@@ -96,8 +95,7 @@ TEST(ReportTest, EmptyFieldsGiveNotMeasuredAndZeroTotals) {
   EXPECT_EQ(expanded[32], QStringLiteral("【グループ1合計】0 (0.00%)"));
 }
 
-// A count reading as -1 or not at all is "not measured"; the temporary server's name is shown as
-// typed.
+// A count reading as -1 or not at all is "not measured"; the temporary name is shown as typed.
 TEST(ReportTest, CountLinesShowCountOrNotMeasured) {
   const QStringList lines = Render(FieldsWith({{u"edtMagniQty", "-1"},
                                                {u"edtSurtQty", "-5"},

@@ -25,8 +25,8 @@ Bytes Reply(std::vector<WorldRecord> records, std::uint16_t leading = kWorldList
   return bytes;
 }
 
-class ReaderTest : public ::testing::Test {
- protected:
+// A reader over its own count store.
+struct Reader {
   // Each stamp reads one second later than the one before.
   LoginTime loginTime{
       [this] { return QDateTime(QDate(2007, 9, 1), QTime(21, 0, 0)).addSecs(ticks_++); }};
@@ -48,26 +48,10 @@ class ReaderTest : public ::testing::Test {
     return entries;
   }
 
- private:
   int ticks_ = 0;
 };
 
-struct ReaderCase {
-  const char* what;
-  Bytes payload;
-  bool reply;
-  Entries entries;
-};
-
-class ReaderCaseTest : public ReaderTest, public ::testing::WithParamInterface<ReaderCase> {};
-
-TEST_P(ReaderCaseTest, StoresRecordsOfReplies) {
-  const ReaderCase& c = GetParam();
-  EXPECT_EQ(Feed(c.payload), c.reply);
-  EXPECT_EQ(StoreEntries(), c.entries);
-  EXPECT_EQ(updates.size(), c.reply ? 1u : 0u);
-  EXPECT_TRUE(loginTime.Value().isValid());  // stamped for every payload
-}
+class ReaderTest : public ::testing::Test, protected Reader {};
 
 Bytes TwoRecordExample() {
   Bytes bytes(64, 0);
@@ -81,36 +65,48 @@ Bytes TwoRecordExample() {
   return bytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReaderCaseTest,
-    ::testing::Values(
-        ReaderCase{"TwoRecords", TwoRecordExample(), true, {{"first", "42"}, {"verdandi", "1000"}}},
-        ReaderCase{"SecondLeadingValue",
-                   Reply({{"abcdefghijklmnopqrstuvwxyz", 0xFFFF}, {"", 0}}, kWorldListReplyB),
-                   true,
-                   {{"abcdefghijklmnopqrst", "65535"}, {"", "0"}}},
-        ReaderCase{"OtherLeadingValue", Reply({{"thor", 9}}, 0x0DD4), false, {}},
-        ReaderCase{"SingleByteIsNoReply", {0xD3}, false, {}},
-        ReaderCase{"SameNameTwiceIn95Bytes",
-                   Reply({{"a", 1}, {"A", 2}, {"c", 3}}, kWorldListReplyA, 95),
-                   true,
-                   {{"a", "2"}}},
-        ReaderCase{"Cp932Name", Reply({{"\x82\xa0\xb1", 5}}), true, {{"あｱ", "5"}}},
-        ReaderCase{"BrokenCp932",
-                   Reply({{"a\x82 b\xff\x82", 5}, {"\x82\xa0", 6}}),
-                   true,
-                   {{"a\uFFFD b\uFFFD\uFFFD", "5"}, {"あ", "6"}}},
-        // A name is shown, never obeyed: it can add no line to the report.
-        ReaderCase{"ControlCharacters",
-                   Reply({{"x\r\nmagni 9999\r\nz", 5}}),
-                   true,
-                   {{"x\uFFFD\uFFFDmagni 9999\uFFFD\uFFFDz", "5"}}},
-        // A lead byte in the 20th name byte must not pair with the count byte after it.
-        ReaderCase{"LeadByteAtNameEnd",
-                   Reply({{"abcdefghijklmnopqrs\x82", 0xA0}}),
-                   true,
-                   {{"abcdefghijklmnopqrs\uFFFD", "160"}}}),
-    [](const auto& testInfo) { return std::string(testInfo.param.what); });
+TEST(ReaderCasesTest, StoresRecordsOfReplies) {
+  const struct {
+    const char* what;
+    Bytes payload;
+    bool reply;
+    Entries entries;
+  } cases[] = {
+      {"two records", TwoRecordExample(), true, {{"first", "42"}, {"verdandi", "1000"}}},
+      {"second leading value",
+       Reply({{"abcdefghijklmnopqrstuvwxyz", 0xFFFF}, {"", 0}}, kWorldListReplyB),
+       true,
+       {{"abcdefghijklmnopqrst", "65535"}, {"", "0"}}},
+      {"other leading value", Reply({{"thor", 9}}, 0x0DD4), false, {}},
+      {"single byte", {0xD3}, false, {}},
+      {"same name twice in 95 bytes",
+       Reply({{"a", 1}, {"A", 2}, {"c", 3}}, kWorldListReplyA, 95),
+       true,
+       {{"a", "2"}}},
+      {"CP932", Reply({{"\x82\xa0\xb1", 5}}), true, {{"あｱ", "5"}}},
+      {"broken CP932",
+       Reply({{"a\x82 b\xff\x82", 5}, {"\x82\xa0", 6}}),
+       true,
+       {{"a\uFFFD b\uFFFD\uFFFD", "5"}, {"あ", "6"}}},
+      // A name is shown, never obeyed: it can add no line to the report.
+      {"control characters",
+       Reply({{"x\r\nmagni 9999\r\nz", 5}}),
+       true,
+       {{"x\uFFFD\uFFFDmagni 9999\uFFFD\uFFFDz", "5"}}},
+      // A lead byte in the 20th name byte must not pair with the count byte after it.
+      {"lead byte at name end",
+       Reply({{"abcdefghijklmnopqrs\x82", 0xA0}}),
+       true,
+       {{"abcdefghijklmnopqrs\uFFFD", "160"}}},
+  };
+  for (const auto& c : cases) {
+    Reader r;
+    EXPECT_EQ(r.Feed(c.payload), c.reply) << c.what;
+    EXPECT_EQ(r.StoreEntries(), c.entries) << c.what;
+    EXPECT_EQ(r.updates.size(), c.reply ? 1u : 0u) << c.what;
+    EXPECT_TRUE(r.loginTime.Value().isValid());  // stamped for every payload
+  }
+}
 
 TEST_F(ReaderTest, LaterRepliesUpdateEntries) {
   const QByteArray thor("thor\0zzzzzzzzzzzzzzz", 20);

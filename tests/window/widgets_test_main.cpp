@@ -1,5 +1,4 @@
-// GoogleTest in a QApplication on the offscreen platform (the screens of DORVEX_SCREEN_CONFIG when
-// built with it), with a runtime folder if none is set.
+// GoogleTest in a QApplication on the offscreen platform (DORVEX_SCREEN_CONFIG's screens if set).
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,9 @@
 // The window with a live capture: replies on loopback port 6900.
 
-#include <sqlite3.h>
-
 #include "history/history_read.h"
 #include "tally/world_list_payload.h"
 #include "tests/support/adapter_index.h"
+#include "tests/support/history_support.h"
 #include "tests/support/live_test_support.h"
 #include "tests/window/window_fixture.h"
 
@@ -35,20 +34,18 @@ TEST_F(WindowTest, ChosenAdapterCapturesRepliesIntoFieldsReportAndHistoryUntilTh
   EXPECT_EQ(Edit("edtTempServerQty").text(), "30");
 
   const QString path = InSettingsFolder(QStringLiteral("dorvex.sqlite"));
-  sqlite3* other = nullptr;
-  ASSERT_EQ(sqlite3_open(QFile::encodeName(path).constData(), &other), SQLITE_OK);
-  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  RawDb other(path);
+  ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE"));
   connection.ServerSends(Reply({{"magni", 2}}));
   ASSERT_TRUE(PumpUntil([&] { return Edit("edtMagniQty").text() == "2"; }));
   EXPECT_TRUE(StatusText().startsWith("History is not being saved to " + path) &&
               StatusText().contains("1 reply waits in memory"));
   // Retry while the lock is held, then again after it is released.
   ModalAnswerer answerer([&](int n) {
-    if (n == 1) sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    if (n == 1) other.Exec("COMMIT");
     return QMessageBox::Retry;
   });
   EXPECT_TRUE(Window().close());
-  sqlite3_close(other);
   ASSERT_EQ(answerer.shown.size(), 2);
   EXPECT_TRUE(answerer.shown[0].endsWith("Retry, or close and lose the replies that wait?"));
   EXPECT_TRUE(StatusText().contains(u"Not capturing"));

@@ -8,9 +8,8 @@ namespace {
 
 class WindowFitTest : public WindowTest, public ::testing::WithParamInterface<const char*> {};
 
-// Labels, titles, buttons and check boxes as wide as their text, every other control a text line
-// tall; none overlaps a sibling or leaves its parent, rows stand below their group box's title; the
-// status line is cut to its width; the window starts on the screen where it fits.
+// Texts fit their controls, controls neither overlap nor leave their parent (nor a box's title),
+// the status line is cut to its width, and the window starts on the screen.
 TEST_P(WindowFitTest, EveryControlHasItsTextsRoomAndNoneOverlapsOrLeavesItsParent) {
   QApplication::setFont(QFont(QString::fromUtf8(GetParam())));
   // A status line too long for its label: a long adapter name and a history problem.

@@ -1,6 +1,5 @@
 #pragma once
-// A real TfrmDVmain on Qt's offscreen platform, shown and active; its settings file in a fresh
-// temporary folder (as if installed there), its route table a file of the test's own.
+// A real TfrmDVmain, shown and active; its settings file and route table in a temporary folder.
 
 #include <gtest/gtest.h>
 

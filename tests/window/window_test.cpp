@@ -72,13 +72,10 @@ TEST_F(WindowTest, ControlsReachTheReportAndTheHistoryWindow) {
   EXPECT_EQ(SettingsValue("TfrmDVhistory", "PlaceNormalPos.Left"), "60");
 }
 
-// The start reads the settings, the status line says why nothing is captured (its tooltip a
-// history problem first), Exit writes them back; a settings file that cannot be written is
-// reported.
+// The start reads the settings, the status line says why nothing is captured, Exit writes them
+// back; a settings file that cannot be written is reported.
 TEST_F(WindowTest, SettingsAreReadAtStartAndWrittenBackAtExit) {
   ASSERT_TRUE(WriteFileBytes(RouteTablePath(), "lo\t00000000\t0\t3\t0\t0\t0\t00000000\n"));
-  const QString notes = InSettingsFolder(QStringLiteral("notes.txt"));
-  ASSERT_TRUE(WriteFileBytes(notes, "my own notes, not a database\n"));
   const QByteArray placed = "[TfrmDVmain]\nPlaceNormalPos.Left=40\nPlaceNormalPos.Top=30\n";
   const QString pick = "Pick the adapter the game uses (lo carries the default route)";
   // Stored; shown (boxes, report, placed, history files | status line); the keys after Exit.
@@ -89,10 +86,6 @@ TEST_F(WindowTest, SettingsAreReadAtStartAndWrittenBackAtExit) {
        "chkCompatible report | Not capturing: Snoop Error: Invalid AdapterName",
        "42 0 1 -1 counts.sqlite 0 30 <missing>"},
       {{}, "chkExpand report dorvex.sqlite | " + pick, "2 1 0 -1  1 10 0"},
-      {kQuietSettings + placed + "[History]\nFile=notes.txt\n",  // dorvex.sqlite: the run before
-       "placed dorvex.sqlite | History is off: " + notes +
-           " is not an SQLite database; the file is left as it is\n" + pick,
-       "2 0 0 -1 notes.txt 1 10 0"},
   };
   for (const auto& [stored, shown, written] : cases) {
     SCOPED_TRACE(stored.toStdString());
@@ -137,8 +130,7 @@ TEST(CaptureStatusTest, SaysWhyNothingIsCaptured) {
   for (const auto& [state, expected] : cases) EXPECT_EQ(CaptureStatusText(state), expected);
 }
 
-// The capture status stays first and whole; each problem adds a short note, and the tooltip holds
-// the problems in full first. An adapter shows its name with its description.
+// The capture status first, a short note per problem, the tooltip the problems in full first.
 TEST(CaptureStatusTest, StatusLineKeepsTheCaptureStatusAndNotesEachProblem) {
   const StatusLine line = MakeStatusLine(
       "Capturing on lo", "History is not being saved to h: disk full", JapaneseFontProblem(false));
