@@ -36,7 +36,7 @@ std::set<int> VerdandiCounts(const QString& path) {
   return counts;
 }
 
-constexpr char kCurrentVersion[] = "2";
+constexpr char kCurrentVersion[] = "3";
 
 class HistoryStoreTest : public ::testing::Test {
  protected:
@@ -112,7 +112,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"newer", "newer Dorvex",
        [](const QString& path) {
          HistoryStore(path).Record(NumberedReply(1));
-         ASSERT_TRUE(RawDb(path).Exec("PRAGMA user_version=3"));
+         ASSERT_TRUE(RawDb(path).Exec("PRAGMA user_version=4"));
        }},
       {"trigger", "triggers",
        [](const QString& path) {
@@ -132,8 +132,8 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
       {"huge", "longer",
        [](const QString& path) {
          HistoryStore(path).Record(NumberedReply(1));
-         ASSERT_TRUE(RawDb(path).Exec(
-             "INSERT INTO reply_record VALUES (1, 9, 0, printf('%.*c', 3000000, 'x'), 1)"));
+         ASSERT_TRUE(
+             RawDb(path).Exec("INSERT INTO world VALUES (9, printf('%.*c', 3000000, 'x'))"));
        },
        "too big"},
       {"damaged", "damaged",
@@ -198,7 +198,7 @@ TEST_F(HistoryStoreTest, BatchOnAFullDiskWaitsWholeThenIsWritten) {
               signal(SIGXFSZ, SIG_IGN);
               HistoryStore store(path_);
               if (!store.Record(NumberedReply(1))) return 10;
-              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 65536);
+              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 16384);
               const rlimit limit{room, RLIM_INFINITY};
               if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
               std::vector<HistoryReply> batch;
