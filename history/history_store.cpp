@@ -247,6 +247,9 @@ bool HistoryStore::Upgrade() {
   if (Exec(db, setId.constData()) != SQLITE_OK || Exec(db, "COMMIT") != SQLITE_OK) {
     return failed(false, ReasonOf(sqlite3_errcode(db), db));
   }
+  // The upgrade to version 3 left the old records' pages free: the file is rewritten without them
+  // once. Failing (no room for the copy) leaves the upgraded file as it is, free pages and all.
+  if (version > 0 && version < 3 && CurrentVersion(options_.steps) >= 3) Exec(db, "VACUUM");
   return true;
 }
 
