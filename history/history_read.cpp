@@ -1,9 +1,11 @@
 #include "history/history_read.h"
 
 #include <limits>
+#include <utility>
 
 #include "history/history_reading.h"
 #include "history/history_schema.h"
+#include "history/reply_records.h"
 
 namespace dorvex::history_detail {
 
@@ -71,38 +73,50 @@ using namespace history_detail;
 namespace {
 
 constexpr char kReplyColumns[] =
-    "SELECT r.id, r.capture_utc_ms, r.local_time, r.adapter, r.server_address, r.server_port, "
-    "c.world, c.count FROM reply r LEFT JOIN reply_record c ON c.reply_id = r.id ";
+    "SELECT id, capture_utc_ms, local_time, adapter, server_address, server_port, records FROM "
+    "reply ";
 
-// Hands each reply of `query` (kReplyColumns, ordered by reply then position) to `visit`.
+// Hands each reply of `query` (kReplyColumns) to `visit`, its records named from the world table
+// read in the same read transaction (BEGIN before the query's first step), so that every world
+// the replies name is there.
 bool VisitReplies(sqlite3* db, sqlite3_stmt* query, const QString& path,
                   const std::function<void(const HistoryReply&)>& visit, QString& error) {
+  const std::optional<WorldNames> names = ReadWorldNames(db);
+  if (!names) {
+    error = ReadErrorText(path, db);
+    return false;
+  }
   HistoryReply reply;
-  sqlite3_int64 replyId = -1;
   int code = SQLITE_ROW;
   while ((code = sqlite3_step(query)) == SQLITE_ROW) {
-    const sqlite3_int64 id = sqlite3_column_int64(query, 0);
-    if (id != replyId) {
-      if (replyId >= 0) visit(reply);
-      replyId = id;
-      reply.captureTimeUtc = UtcTimeAt(query, 1);
-      reply.localTime = QDateTime::fromString(ColumnText(query, 2), Qt::ISODate);
-      reply.adapter = ColumnText(query, 3);
-      reply.serverAddress = ColumnText(query, 4);
-      reply.serverPort = static_cast<std::uint16_t>(sqlite3_column_int(query, 5));
-      reply.records.clear();
+    const auto* blob = static_cast<const char*>(sqlite3_column_blob(query, 6));
+    std::optional<std::vector<DecodedRecord>> records =
+        DecodeRecords(QByteArrayView(blob, sqlite3_column_bytes(query, 6)), *names);
+    if (!records) {
+      error = path + QStringLiteral(" is damaged: the records of reply %1 cannot be read")
+                         .arg(sqlite3_column_int64(query, 0));
+      return false;
     }
-    if (sqlite3_column_type(query, 6) != SQLITE_NULL) {
-      reply.records.push_back(
-          {ColumnText(query, 6), static_cast<std::uint16_t>(sqlite3_column_int(query, 7))});
-    }
+    reply.captureTimeUtc = UtcTimeAt(query, 1);
+    reply.localTime = QDateTime::fromString(ColumnText(query, 2), Qt::ISODate);
+    reply.adapter = ColumnText(query, 3);
+    reply.serverAddress = ColumnText(query, 4);
+    reply.serverPort = static_cast<std::uint16_t>(sqlite3_column_int(query, 5));
+    reply.records = std::move(*records);
+    visit(reply);
   }
   if (code != SQLITE_DONE) {
     error = ReadErrorText(path, db);
     return false;
   }
-  if (replyId >= 0) visit(reply);
   return true;
+}
+
+// A read transaction over the reads of `db` that follow.
+bool BeginReading(sqlite3* db, const QString& path, QString& error) {
+  if (Exec(db, "BEGIN") == SQLITE_OK) return true;
+  error = ReadErrorText(path, db);
+  return false;
 }
 
 }  // namespace
@@ -110,18 +124,18 @@ bool VisitReplies(sqlite3* db, sqlite3_stmt* query, const QString& path,
 bool ForEachHistoryReply(const QString& path, const HistoryRange& range,
                          const std::function<void(const HistoryReply&)>& visit, QString& error) {
   const Db db = OpenForReading(path, error);
-  if (!db) return false;
+  if (!db || !BeginReading(db.get(), path, error)) return false;
   const QByteArray sql = QByteArray(kReplyColumns) +
-                         "WHERE r.capture_utc_ms >= ?1 AND r.capture_utc_ms < ?2 "
-                         "ORDER BY r.capture_utc_ms, r.id, c.position";
+                         "WHERE capture_utc_ms >= ?1 AND capture_utc_ms < ?2 "
+                         "ORDER BY capture_utc_ms, id";
   const Stmt query = PrepareRangeQuery(db.get(), sql.constData(), range, path, error);
   return query && VisitReplies(db.get(), query.get(), path, visit, error);
 }
 
 std::optional<HistoryReply> ReadReply(const QString& path, qint64 id, QString& error) {
   const Db db = OpenForReading(path, error);
-  if (!db) return std::nullopt;
-  const QByteArray sql = QByteArray(kReplyColumns) + "WHERE r.id = ?1 ORDER BY c.position";
+  if (!db || !BeginReading(db.get(), path, error)) return std::nullopt;
+  const QByteArray sql = QByteArray(kReplyColumns) + "WHERE id = ?1";
   const Stmt query = Prepare(db.get(), sql.constData());
   if (!query) {
     error = ReadErrorText(path, db.get());

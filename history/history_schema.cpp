@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/private_files.h"
+#include "history/reply_records.h"
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
@@ -29,7 +30,13 @@ namespace {
 // without the records: the ten totals and the count field of each world of the table (NULL when
 // it stays empty), computed by the report's own code when the reply is written, and for the
 // replies already kept by FillReplyViews during the upgrade.
-constexpr std::array<HistorySchemaStep, 2> kSteps{{
+//
+// Version 3: compact records. Each world name is kept once in world; each reply keeps its records
+// in reply order in one BLOB of (world id, count) varint pairs (see reply_records.h), filled from
+// reply_record by FillRecordBlobs during the upgrade. reply_record and its per-world index go:
+// they held each world's name and the capture time twice per record, ~1.2 KB of a reply's ~1.5 KB,
+// and no reader used the per-world index (the window's series come from the view columns).
+constexpr std::array<HistorySchemaStep, 3> kSteps{{
     {1, R"sql(
 CREATE TABLE reply (
   id INTEGER PRIMARY KEY,
@@ -87,6 +94,14 @@ ALTER TABLE reply ADD COLUMN count_iris INTEGER;
 ALTER TABLE reply ADD COLUMN count_urdr INTEGER;
 )sql",
      FillReplyViews},
+    {3, R"sql(
+CREATE TABLE world (
+  id INTEGER PRIMARY KEY,
+  name TEXT NOT NULL UNIQUE
+);
+ALTER TABLE reply ADD COLUMN records BLOB NOT NULL DEFAULT x'';
+)sql",
+     FillRecordBlobs, "DROP TABLE reply_record;"},
 }};
 
 bool IsDamage(int code) {
@@ -118,6 +133,7 @@ const std::vector<QStringList>& OurSchemas() {
     const Db db(raw);
     for (const HistorySchemaStep& step : kSteps) {
       Exec(db.get(), step.sql);
+      if (step.after != nullptr) Exec(db.get(), step.after);
       byVersion.push_back(SchemaObjects(db.get()).value_or(QStringList{}));
     }
     return byVersion;
@@ -248,9 +264,10 @@ HistoryFileCheck CheckHistoryFile(const QString& path, int currentVersion, bool 
   // Values longer than Dorvex writes are planted: refused before anything is added to them.
   std::int64_t planted = 0;
   const QByteArray lengths =
-      "SELECT EXISTS (SELECT 1 FROM reply_record WHERE length(CAST(world AS BLOB)) > 256) OR "
-      "EXISTS (SELECT 1 FROM reply WHERE length(CAST(local_time || adapter || server_address AS "
-      "BLOB)) > 1024)";
+      QByteArray("SELECT EXISTS (SELECT 1 FROM ") +
+      (version < 3 ? "reply_record WHERE length(CAST(world" : "world WHERE length(CAST(name") +
+      " AS BLOB)) > 256) OR EXISTS (SELECT 1 FROM reply WHERE length(CAST(local_time || adapter "
+      "|| server_address AS BLOB)) > 1024)";
   if (!QueryInt(db.get(), lengths.constData(), planted) || planted != 0) {
     return {HistoryFileKind::kForeign, 0,
             QStringLiteral("holds values longer than a Dorvex history does")};

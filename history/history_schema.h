@@ -15,12 +15,14 @@ inline constexpr std::int64_t kHistoryApplicationId = 0x44525658;  // "DRVX"
 inline constexpr int kHistoryBusyTimeoutMs = 2000;
 
 // SQL that brings a file of version toVersion - 1 to toVersion; step 1 starts from an empty file.
-// `fill`, when set, then fills what the SQL added with the program's own code, in the same
-// transaction; false on an SQLite error (see sqlite3_errcode).
+// `fill`, when set, then fills what the SQL added with the program's own code, and `after`, when
+// set, is SQL that runs last (dropping what the fill moved elsewhere), all in the same
+// transaction; `fill` is false on an SQLite error (see sqlite3_errcode).
 struct HistorySchemaStep {
   int toVersion;
   const char* sql;
   bool (*fill)(sqlite3* db) = nullptr;
+  const char* after = nullptr;
 };
 
 // Dorvex's steps; the last one's version is the current one.

@@ -1,9 +1,11 @@
 #include "history/history_store.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "common/private_files.h"
+#include "history/reply_records.h"
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
 
@@ -14,7 +16,7 @@ using namespace history_detail;
 struct HistoryStore::Connection {
   Db db;
   Stmt insertReply;
-  Stmt insertRecord;
+  std::optional<WorldIds> worldIds;  // dropped with the connection when a write fails
 };
 
 namespace {
@@ -189,13 +191,11 @@ bool HistoryStore::Open() {
   const QByteArray insertReply =
       QByteArray(
           "INSERT INTO reply (capture_utc_ms, local_time, adapter, server_address, "
-          "server_port, ") +
-      ReplyViewColumns() + ") VALUES (?1, ?2, ?3, ?4, ?5, " + ReplyViewPlaceholders(6) + ')';
+          "server_port, records, ") +
+      ReplyViewColumns() + ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, " + ReplyViewPlaceholders(7) + ')';
   connection_->insertReply = Prepare(raw, insertReply.constData());
-  connection_->insertRecord = Prepare(raw,
-                                      "INSERT INTO reply_record (reply_id, position, "
-                                      "capture_utc_ms, world, count) VALUES (?1, ?2, ?3, ?4, ?5)");
-  if (!connection_->insertReply || !connection_->insertRecord) {
+  connection_->worldIds.emplace(raw);
+  if (!connection_->insertReply || !connection_->worldIds->Prepared()) {
     Fail(ReasonOf(sqlite3_errcode(raw), raw));
     return false;
   }
@@ -238,6 +238,7 @@ bool HistoryStore::Upgrade() {
     if (step.toVersion <= version) continue;
     const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(step.toVersion);
     if (Exec(db, step.sql) != SQLITE_OK || (step.fill != nullptr && !step.fill(db)) ||
+        (step.after != nullptr && Exec(db, step.after) != SQLITE_OK) ||
         Exec(db, setVersion.constData()) != SQLITE_OK) {
       return failed(false, ReasonOf(sqlite3_errcode(db), db));
     }
@@ -246,6 +247,9 @@ bool HistoryStore::Upgrade() {
   if (Exec(db, setId.constData()) != SQLITE_OK || Exec(db, "COMMIT") != SQLITE_OK) {
     return failed(false, ReasonOf(sqlite3_errcode(db), db));
   }
+  // The upgrade to version 3 left the old records' pages free: the file is rewritten without them
+  // once. Failing (no room for the copy) leaves the upgraded file as it is, free pages and all.
+  if (version > 0 && version < 3 && CurrentVersion(options_.steps) >= 3) Exec(db, "VACUUM");
   return true;
 }
 
@@ -253,11 +257,9 @@ bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
                          std::deque<HistoryReply>::const_iterator last) {
   sqlite3* db = connection_->db.get();
   sqlite3_stmt* insertReply = connection_->insertReply.get();
-  sqlite3_stmt* insertRecord = connection_->insertRecord.get();
   const auto fail = [&] {
     const int code = sqlite3_errcode(db);
     sqlite3_reset(insertReply);
-    sqlite3_reset(insertRecord);
     if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK");
     Fail(ReasonOf(code, db));
     return false;
@@ -272,20 +274,13 @@ bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
     BindText(insertReply, 3, reply.adapter);
     BindText(insertReply, 4, reply.serverAddress);
     sqlite3_bind_int(insertReply, 5, reply.serverPort);
-    BindReplyView(insertReply, 6, CountsOfReply(reply.records));
+    const std::optional<QByteArray> records = RecordsBlob(reply.records, *connection_->worldIds);
+    if (!records) return fail();
+    sqlite3_bind_blob(insertReply, 6, records->constData(), static_cast<int>(records->size()),
+                      SQLITE_STATIC);
+    BindReplyView(insertReply, 7, CountsOfReply(reply.records));
     if (sqlite3_step(insertReply) != SQLITE_DONE) return fail();
     sqlite3_reset(insertReply);
-    const sqlite3_int64 replyId = sqlite3_last_insert_rowid(db);
-    int position = 0;
-    for (const DecodedRecord& record : reply.records) {
-      sqlite3_bind_int64(insertRecord, 1, replyId);
-      sqlite3_bind_int(insertRecord, 2, position++);
-      sqlite3_bind_int64(insertRecord, 3, utcMs);
-      BindText(insertRecord, 4, record.name);
-      sqlite3_bind_int(insertRecord, 5, record.count);
-      if (sqlite3_step(insertRecord) != SQLITE_DONE) return fail();
-      sqlite3_reset(insertRecord);
-    }
   }
   if (Exec(db, "COMMIT") != SQLITE_OK) return fail();
   return true;

@@ -5,8 +5,9 @@
 //   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 100000), one a
 //                                           minute; RUNS runs of each (default 5)
 //
-// Exits with 1 when the history cannot be made, a run fails or a figure is not a positive finite
-// number. Runs on the current Qt platform (offscreen for the figures and the smoke test).
+// Prints the size of the generated file per reply. Exits with 1 when the history cannot be made, a
+// run fails or a figure is not a positive finite number. Runs on the current Qt platform (offscreen
+// for the figures and the smoke test).
 
 #include <sys/resource.h>
 
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTemporaryDir>
 
@@ -153,8 +155,9 @@ int main(int argc, char** argv) {
     std::printf("cannot make a history of %d replies: %s\n", replies, qPrintable(error));
     return 1;
   }
-  std::printf("history of %d replies made in %.0f ms\n", replies,
-              static_cast<double>(made.elapsed()));
+  std::printf("history of %d replies made in %.0f ms, %.0f bytes of file per reply\n", replies,
+              static_cast<double>(made.elapsed()),
+              static_cast<double>(QFileInfo(path).size()) / replies);
   std::vector<RunTimes> measured;
   for (int run = 0; run < runs; ++run) {
     measured.push_back(MeasureRun(path, first, static_cast<std::size_t>(replies + run)));

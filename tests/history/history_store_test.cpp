@@ -36,7 +36,7 @@ std::set<int> VerdandiCounts(const QString& path) {
   return counts;
 }
 
-constexpr char kCurrentVersion[] = "2";
+constexpr char kCurrentVersion[] = "3";
 
 class HistoryStoreTest : public ::testing::Test {
  protected:
@@ -107,7 +107,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
   const Case cases[] = {
       {"text", "not an SQLite database", 0, nullptr},
       {"foreign", "another program's database", 0, "CREATE TABLE accounts (name)"},
-      {"newer", "newer Dorvex", 1, "PRAGMA user_version=3"},
+      {"newer", "newer Dorvex", 1, "PRAGMA user_version=4"},
       {"trigger", "triggers", 1,
        "CREATE TABLE stolen (x); CREATE TRIGGER t AFTER INSERT ON reply BEGIN INSERT INTO stolen "
        "VALUES (new.id); END"},
@@ -116,7 +116,7 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
        "x + 1 FROM n) SELECT x AS id, x AS capture_utc_ms, '' AS local_time, '' AS adapter, '' AS "
        "server_address, 0 AS server_port FROM n"},
       {"huge", "longer", 1,
-       "INSERT INTO reply_record VALUES (1, 9, 0, printf('%.*c', 3000000, 'x'), 1)", "too big"},
+       "INSERT INTO world VALUES (9, printf('%.*c', 3000000, 'x'))", "too big"},
       {"damaged", "damaged", 300, nullptr, "malformed"},
   };
   for (const Case& c : cases) {
@@ -182,7 +182,7 @@ TEST_F(HistoryStoreTest, BatchOnAFullDiskWaitsWholeThenIsWritten) {
               signal(SIGXFSZ, SIG_IGN);
               HistoryStore store(path_);
               if (!store.Record(NumberedReply(1))) return 10;
-              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 65536);
+              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 16384);
               const rlimit limit{room, RLIM_INFINITY};
               if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
               std::vector<HistoryReply> batch;

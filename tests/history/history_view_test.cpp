@@ -1,8 +1,7 @@
-// The report's view kept beside each reply (history version 2): written, upgraded from version 1
-// all or nothing, and read back as the summaries of a range.
+// The report's view kept beside each reply (history version 2) on real SQLite files: written with
+// each reply and read back as the summaries of a range. Its upgrade is tested in history_v3_test.
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <QTemporaryDir>
 
@@ -43,37 +42,10 @@ void RecordKnown(HistoryStore& store) {
 }
 
 void ExpectKnownViews(const QString& path) {
-  std::vector<std::string> views = RawDb(path).Rows("SELECT * FROM reply ORDER BY id");
+  const std::vector<std::string> views = RawDb(path).Rows(
+      "SELECT " + history_detail::ReplyViewColumns().toStdString() + " FROM reply ORDER BY id");
   ASSERT_EQ(views.size(), std::size(kKnown));
-  for (std::size_t i = 0; i < views.size(); ++i) {
-    for (int column = 0; column < 6; ++column) views[i].erase(0, views[i].find('|') + 1);
-    EXPECT_EQ(views[i], kKnown[i].second) << i;
-  }
-}
-
-// A version-1 history as a version-1 Dorvex wrote it.
-void MakeVersion1File(const QString& path) {
-  RawDb db(path);
-  ASSERT_TRUE(db.Exec(HistorySchemaSteps()[0].sql));
-  ASSERT_TRUE(db.Exec("PRAGMA user_version=1; PRAGMA application_id=" +
-                      std::to_string(kHistoryApplicationId)));
-  for (std::size_t i = 0; i < std::size(kKnown); ++i) {
-    const HistoryReply reply = MakeReply(static_cast<int>(i), kKnown[i].first);
-    const std::string ms = std::to_string(reply.captureTimeUtc.toMSecsSinceEpoch());
-    ASSERT_TRUE(db.Exec("INSERT INTO reply VALUES (NULL, " + ms + ", '" +
-                        reply.localTime.toString(Qt::ISODate).toStdString() +
-                        "', 'eth0', '10.0.0.1', 6900)"));
-    int position = 0;
-    for (const DecodedRecord& record : reply.records) {
-      ASSERT_TRUE(db.Exec("INSERT INTO reply_record VALUES ((SELECT max(id) FROM reply), " +
-                          std::to_string(position++) + ", " + ms + ", '" +
-                          record.name.toStdString() + "', " + std::to_string(record.count) + ")"));
-    }
-  }
-}
-
-std::vector<std::string> RecordsOf(const QString& path) {
-  return RawDb(path).Rows("SELECT * FROM reply_record ORDER BY reply_id, position");
+  for (std::size_t i = 0; i < views.size(); ++i) EXPECT_EQ(views[i], kKnown[i].second) << i;
 }
 
 class HistoryViewTest : public ::testing::Test {
@@ -82,57 +54,17 @@ class HistoryViewTest : public ::testing::Test {
   QString path_ = dir_.filePath(QStringLiteral("dorvex.sqlite"));
 };
 
-// Written with each reply, or computed for a version-1 file's replies by the upgrade: the same.
-TEST_F(HistoryViewTest, RecordedAndUpgradedRepliesHoldTheReportsView) {
+TEST_F(HistoryViewTest, RecordedRepliesHoldTheReportsView) {
   {
     HistoryStore store(path_);
     RecordKnown(store);
   }
   ExpectKnownViews(path_);
-
-  const QString old = dir_.filePath(QStringLiteral("version1.sqlite"));
-  MakeVersion1File(old);
-  const std::vector<std::string> records = RecordsOf(old);
-  ASSERT_EQ(records.size(), 7u);
-  QString error;
-  EXPECT_FALSE(ReadReplySummaries(old, {}, error));
-  EXPECT_EQ(error,
-            old + QStringLiteral(" is of an older history version: record to it once to upgrade"));
-  EXPECT_EQ(HistoryStore(old).StatusText(), QString());
-  EXPECT_EQ(RawDb(old).Value("PRAGMA user_version"), "2");
-  ExpectKnownViews(old);
-  EXPECT_EQ(RecordsOf(old), records);
 }
 
-// An upgrade killed part way leaves version 1 with its replies; the next store upgrades it whole.
-TEST_F(HistoryViewTest, KilledUpgradeLeavesVersion1) {
-  MakeVersion1File(path_);
-  const std::vector<std::string> records = RecordsOf(path_);
-  const int killed = test::InChild([&] {
-    const std::vector<HistorySchemaStep> steps{HistorySchemaSteps()[0],
-                                               {2, HistorySchemaSteps()[1].sql, [](sqlite3* db) {
-                                                  history_detail::FillReplyViews(db);
-                                                  raise(SIGKILL);
-                                                  return true;
-                                                }}};
-    HistoryStore store(path_, {.steps = steps});
-    return 0;
-  });
-  ASSERT_EQ(killed, 128 + SIGKILL);
-  {
-    RawDb db(path_);
-    EXPECT_EQ(db.Value("PRAGMA user_version"), "1");
-    EXPECT_EQ(db.Value("SELECT count(*) FROM pragma_table_info('reply')"), "6");
-    EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
-  }
-  EXPECT_EQ(RecordsOf(path_), records);
-  { HistoryStore store(path_); }
-  ExpectKnownViews(path_);
-  EXPECT_EQ(RecordsOf(path_), records);
-}
-
-// Summaries of a range come from the view columns, oldest first; newer summaries add what was
-// recorded since (the newest one's millisecond included) and drop what left the range.
+// The summaries of a range come from the view columns: the report's counts of each reply with its
+// row and times, oldest first; the range's ends hold. Newer summaries add what was recorded since,
+// a reply in the newest one's millisecond included, and drop what left the range.
 TEST_F(HistoryViewTest, SummariesReadTheViewOfTheRangeAndWhatWasRecordedSince) {
   HistoryStore store(path_);
   RecordKnown(store);
