@@ -14,8 +14,13 @@ HistoryRecorder::HistoryRecorder(QString path, std::size_t perCommit)
 
 bool HistoryRecorder::Record(const RecognisedReply& reply) {
   if (store_.Refused()) return false;  // a file that is not ours is never written
-  if (perCommit_ <= 1) return store_.Record(ToHistoryReply(reply));
-  batch_.push_back(ToHistoryReply(reply));
+  HistoryReply historyReply = ToHistoryReply(reply);
+  if (coalescing_.Repeats(historyReply)) {
+    ++coalesced_;
+    return store_.Pending() == 0;
+  }
+  if (perCommit_ <= 1) return store_.Record(std::move(historyReply));
+  batch_.push_back(std::move(historyReply));
   if (batch_.size() < perCommit_) return store_.Pending() == 0;
   return Flush();
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Records the replies a tally session recognises into a history file: the reply with its
-// records, the login time its report shows and where it was captured. A reply that cannot be
+// records, the login time its report shows and where it was captured. A reply that repeats the
+// previous one from its server within a second gets no row (history/reply_coalescing.h). A reply
+// that cannot be
 // written waits in memory and is retried with the next one; a file that is not a Dorvex history,
 // is damaged or is newer is never written.
 
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "history/history_store.h"
+#include "history/reply_coalescing.h"
 #include "tally/reply_session.h"
 
 namespace dorvex {
@@ -23,7 +26,8 @@ class HistoryRecorder {
   // one commit each can keep up with.
   explicit HistoryRecorder(QString path, std::size_t perCommit = 1);
 
-  // Keeps `reply`; true when nothing waits unwritten (a batch not yet due counts as written).
+  // Keeps `reply`, unless it repeats its server's previous reply; true when nothing waits
+  // unwritten (a batch not yet due counts as written).
   bool Record(const RecognisedReply& reply);
   // Writes everything that waits; true when nothing is left.
   bool Flush();
@@ -31,6 +35,8 @@ class HistoryRecorder {
   void Discard();
 
   const HistoryStore& Store() const { return store_; }
+  // How many replies were taken as repeats and got no row.
+  std::size_t Coalesced() const { return coalesced_; }
   // How many replies wait: the store's queue and the batch not yet committed.
   std::size_t Waiting() const { return store_.Pending() + batch_.size(); }
   // What stays unsaved when the run ends now: the file and the reason (empty when all is saved).
@@ -40,6 +46,8 @@ class HistoryRecorder {
   HistoryStore store_;
   const std::size_t perCommit_;
   std::vector<HistoryReply> batch_;
+  ReplyCoalescing coalescing_;
+  std::size_t coalesced_ = 0;
 };
 
 }  // namespace dorvex

@@ -5,13 +5,16 @@
 //   moving  the same 24 worlds, shuffled anew for every reply
 //   unique  24 names never seen before in every reply: half ASCII, half katakana in code page
 //           932 (Shift_JIS) as the game sends them
-//   make_bench_capture FILE [FRAMES [MIX]]   (default 1000000 frames, mix "fixed")
+// Frames are 1 ms apart, or with "spaced" 50 ms apart, so that the replies come a second apart
+// (a history keeps one row for replies of a server less than a second apart).
+//   make_bench_capture FILE [FRAMES [MIX [spaced]]]   (default 1000000 frames, mix "fixed")
 
 #include <pcap/pcap.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <string_view>
@@ -112,8 +115,10 @@ bool ParseMix(std::string_view text, Mix& mix) {
 
 int main(int argc, char** argv) {
   Mix mix = Mix::kFixed;
-  if (argc < 2 || (argc > 3 && !ParseMix(argv[3], mix))) {
-    std::fprintf(stderr, "usage: make_bench_capture FILE [FRAMES [fixed|moving|unique]]\n");
+  const bool spaced = argc > 4 && std::strcmp(argv[4], "spaced") == 0;
+  if (argc < 2 || (argc > 3 && !ParseMix(argv[3], mix)) || (argc > 4 && !spaced)) {
+    std::fprintf(stderr,
+                 "usage: make_bench_capture FILE [FRAMES [fixed|moving|unique [spaced]]]\n");
     return 2;
   }
   const long frames = argc > 2 ? std::strtol(argv[2], nullptr, 10) : 1000000;
@@ -128,15 +133,15 @@ int main(int argc, char** argv) {
   std::mt19937 random(6900);
   Bytes reply;
   pcap_pkthdr header{};
-  header.ts.tv_sec = 1700000000;
+  const long frameMicros = spaced ? 1'000'000 / kRoundFrames : 1000;
   for (long i = 0; i < frames; ++i) {
     const long place = i % kRoundFrames;
     if (place == 0 && (mix != Mix::kFixed || i == 0)) {
       reply = ReplyFrame(mix, i / kRoundFrames, random);
     }
     const Bytes& frame = place == 0 ? reply : others[static_cast<std::size_t>(place - 1)];
-    header.ts.tv_usec = static_cast<suseconds_t>((i % 1000) * 1000);
-    if (i % 1000 == 0 && i > 0) ++header.ts.tv_sec;
+    header.ts.tv_sec = static_cast<time_t>(1700000000 + i * frameMicros / 1'000'000);
+    header.ts.tv_usec = static_cast<suseconds_t>(i * frameMicros % 1'000'000);
     header.caplen = header.len = static_cast<bpf_u_int32>(frame.size());
     pcap_dump(reinterpret_cast<u_char*>(dumper), &header, frame.data());
   }

@@ -94,7 +94,7 @@ void BM_ImportCapture(benchmark::State& state) {
   const QString capture = dir.filePath(QStringLiteral("big.pcap"));
   const QString history = dir.filePath(QStringLiteral("history.sqlite"));
   if (QProcess::execute(QStringLiteral(MAKE_BENCH_CAPTURE_PATH),
-                        {capture, QString::number(20 * replies)}) != 0) {
+                        {capture, QString::number(20 * replies), "fixed", "spaced"}) != 0) {
     state.SkipWithError("make_bench_capture failed");
     return;
   }

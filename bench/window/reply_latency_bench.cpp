@@ -87,7 +87,6 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  dorvex::test::LoopbackConnection connection;
   QElapsedTimer clock;
   clock.start();
   QString awaited;
@@ -102,6 +101,9 @@ int main(int argc, char** argv) {
     const auto marker = static_cast<std::uint16_t>(1000 + i);
     awaited = QStringLiteral("【verdandi】 %1\n").arg(marker);
     shownAt = -1;
+    // Each reply from a server address of its own: replies of one server less than a second
+    // apart share one history row.
+    dorvex::test::LoopbackConnection connection(6900, 0x7f000002 + static_cast<std::uint32_t>(i));
     const qint64 sentAt = clock.nsecsElapsed();
     connection.ServerSends(Reply(marker));
     while (shownAt < 0 && clock.nsecsElapsed() - sentAt < 2'000'000'000) {

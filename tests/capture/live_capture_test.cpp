@@ -197,7 +197,7 @@ test::ProgramRun RunCli(const QStringList& arguments, bool unprivileged = false)
 
 // Capture failures: one stderr line naming the file, adapter or filter and why, a status, no
 // report; a user without rights gets the hint. Live: a report per reply, each reply recorded with
-// its source.
+// its source, but one that repeats the previous within a second.
 TEST(CliTest, CaptureFailuresAndALiveRunThatReportsAndRecordsEveryReply) {
   const QString text = QStringLiteral(DORVEX_SOURCE_DIR "/tests/capture/CMakeLists.txt");
   const std::tuple<QStringList, int, QString, bool> cases[] = {
@@ -226,14 +226,16 @@ TEST(CliTest, CaptureFailuresAndALiveRunThatReportsAndRecordsEveryReply) {
     test::LoopbackConnection connection;
     connection.ClientSends(kHello);
     connection.ServerSends(kReplyA);
+    connection.ServerSends(kReplyB);  // shown, and coalesced with the first in the history
+    std::this_thread::sleep_for(1100ms);
     connection.ServerSends(kReplyB);
   });
   const test::ProgramRun live =
-      RunCli({"--interface", "lo", "--replies", "2", "--seconds", "20", "--history", history});
+      RunCli({"--interface", "lo", "--replies", "3", "--seconds", "20", "--history", history});
   traffic.join();
   ASSERT_EQ(live.exitCode, 0) << live.err.toStdString();
   const QString out = QString::fromUtf8(live.out);
-  EXPECT_TRUE(out.count(QStringLiteral("【計測方法】")) == 2 &&
+  EXPECT_TRUE(out.count(QStringLiteral("【計測方法】")) == 3 &&
               out.contains("【　idun　 .】 321\r\n") && out.contains("【　 全鯖合計 　.】2328\r\n"))
       << live.out.toStdString();
   QString error;

@@ -42,16 +42,16 @@ static void Check(bool ok, const char* what) {
   std::abort();
 }
 
-LoopbackConnection::LoopbackConnection(std::uint16_t port) {
+LoopbackConnection::LoopbackConnection(std::uint16_t port, std::uint32_t serverAddress) {
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_addr.s_addr = htonl(serverAddress);
   const auto* sa = reinterpret_cast<const sockaddr*>(&address);
   const int on = 1;
   listener_ = socket(AF_INET, SOCK_STREAM, 0);
   setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-  Check(bind(listener_, sa, sizeof address) == 0, "bind on 127.0.0.1");
+  Check(bind(listener_, sa, sizeof address) == 0, "bind on loopback");
   Check(listen(listener_, 1) == 0, "listen");
   client_ = socket(AF_INET, SOCK_STREAM, 0);
   Check(connect(client_, sa, sizeof address) == 0, "connect");

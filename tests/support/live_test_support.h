@@ -1,6 +1,6 @@
 #pragma once
 // Live capture tests: root check, waiting on main-thread events, a TCP connection to
-// 127.0.0.1:6900 (or another port).
+// 127.0.0.1:6900 (or another port and loopback address).
 
 #include <chrono>
 #include <cstdint>
@@ -19,8 +19,9 @@ void PumpFor(std::chrono::milliseconds duration);
 
 class LoopbackConnection {
  public:
-  // Listens on `port`, connects and accepts; aborts the test binary on failure.
-  explicit LoopbackConnection(std::uint16_t port = 6900);
+  // Listens on `port` of `serverAddress` (host order, in 127.0.0.0/8), connects and accepts;
+  // aborts the test binary on failure.
+  explicit LoopbackConnection(std::uint16_t port = 6900, std::uint32_t serverAddress = 0x7f000001);
   ~LoopbackConnection();
   LoopbackConnection(const LoopbackConnection&) = delete;
   LoopbackConnection& operator=(const LoopbackConnection&) = delete;
