@@ -36,7 +36,8 @@ TEST_F(WindowTest, ChosenAdapterCapturesRepliesIntoFieldsReportAndHistoryUntilTh
   const QString path = InSettingsFolder(QStringLiteral("dorvex.sqlite"));
   RawDb other(path);
   ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE"));
-  connection.ServerSends(Reply({{"magni", 2}}));
+  LoopbackConnection secondServer(6900, 0x7f000002);  // at once: from the same server, one row
+  secondServer.ServerSends(Reply({{"magni", 2}}));
   ASSERT_TRUE(PumpUntil([&] { return Edit("edtMagniQty").text() == "2"; }));
   EXPECT_TRUE(StatusText().startsWith("History is not being saved to " + path) &&
               StatusText().contains("1 reply waits in memory"));
