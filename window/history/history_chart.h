@@ -42,7 +42,7 @@ class HistoryChart : public QWidget {
 
  signals:
   void ReplyPicked(qint64 captureMs);  // a click: the capture time of the nearest reply
-  void HiddenSeriesChanged();
+  void HiddenSeriesChanged();          // by a legend click or SetHiddenSeries
 
  protected:
   void paintEvent(QPaintEvent* event) override;
