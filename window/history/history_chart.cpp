@@ -212,8 +212,7 @@ HistoryChart::Frame HistoryChart::Arrange() const {
         frame.rightCaption = place(metrics.horizontalAdvance(tr("Right axis:")));
       }
       first = false;
-      const QString text =
-          series_[i].name + (series_[i].points.empty() ? tr(" (no data)") : QString());
+      const QString text = LegendText(i);
       frame.legend[i] = place(swatch + space + metrics.horizontalAdvance(text));
     }
   }
@@ -254,17 +253,25 @@ QRect HistoryChart::PlotArea() const {
   return Arrange().plot;
 }
 
+QString HistoryChart::LegendText(std::size_t index) const {
+  return series_[index].name + (series_[index].points.empty() ? tr(" (no data)") : QString());
+}
+
 void HistoryChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().base());
   const Frame frame = Arrange();
-  const QRect& plot = frame.plot;
+  PaintLegend(painter, frame);
+  if (frame.plot.width() < 2 || frame.plot.height() < 2) return;
+  PaintAxes(painter, frame);
+  PaintSeries(painter, frame);
+  PaintMarks(painter, frame);
+}
+
+void HistoryChart::PaintLegend(QPainter& painter, const Frame& frame) const {
   const QFontMetrics metrics = fontMetrics();
   const QColor text = palette().color(QPalette::Text);
   const QColor faint = palette().color(QPalette::Disabled, QPalette::Text);
-  const auto x = [&](double ms) { return frame.X(ms, viewFrom_, viewTo_); };
-
-  // The legend.
   const int swatch = 2 * metrics.height();
   painter.setPen(text);
   if (frame.rightCaption.isValid()) {
@@ -278,14 +285,16 @@ void HistoryChart::paintEvent(QPaintEvent*) {
                         shown ? Qt::SolidLine : Qt::DotLine));
     painter.drawLine(entry.left(), middle, entry.left() + swatch - 4, middle);
     painter.setPen(shown ? text : faint);
-    const QString name =
-        series_[i].name + (series_[i].points.empty() ? tr(" (no data)") : QString());
     painter.drawText(entry.adjusted(swatch + metrics.horizontalAdvance(u' '), 0, 0, 0),
-                     Qt::AlignLeft | Qt::AlignVCenter, name);
+                     Qt::AlignLeft | Qt::AlignVCenter, LegendText(i));
   }
-  if (plot.width() < 2 || plot.height() < 2) return;
+}
 
-  // Gaps, grid, axes' labels.
+// The gaps' shading, the grid, the plot's frame and the axes' labels.
+void HistoryChart::PaintAxes(QPainter& painter, const Frame& frame) const {
+  const QRect& plot = frame.plot;
+  const QFontMetrics metrics = fontMetrics();
+  const auto x = [&](double ms) { return frame.X(ms, viewFrom_, viewTo_); };
   painter.save();
   painter.setClipRect(plot);
   for (const TimeGap& gap : gaps_) {
@@ -309,7 +318,7 @@ void HistoryChart::paintEvent(QPaintEvent*) {
     painter.drawLine(QPointF(plot.left() + tick.x, plot.top()),
                      QPointF(plot.left() + tick.x, plot.bottom()));
   }
-  painter.setPen(text);
+  painter.setPen(palette().color(QPalette::Text));
   painter.drawRect(plot.adjusted(0, 0, -1, -1));
   const int pad = std::max(4, metrics.height() / 3);
   const int labelTop = plot.bottom() + pad / 2;
@@ -330,9 +339,13 @@ void HistoryChart::paintEvent(QPaintEvent*) {
   };
   countLabels(frame.left, false);
   if (frame.rightAxis) countLabels(frame.right, true);
+}
 
-  // The series: bands under lines, the total last so that it stays on top.
-  painter.setClipRect(plot);
+// Bands under lines, the total last so that it stays on top.
+void HistoryChart::PaintSeries(QPainter& painter, const Frame& frame) const {
+  const auto x = [&](double ms) { return frame.X(ms, viewFrom_, viewTo_); };
+  painter.save();
+  painter.setClipRect(frame.plot);
   painter.setRenderHint(QPainter::Antialiasing);
   for (std::size_t n = series_.size(); n-- > 0;) {
     const CountScale& scale = series_[n].world ? frame.right : frame.left;
@@ -368,9 +381,15 @@ void HistoryChart::paintEvent(QPaintEvent*) {
       }
     }
   }
-  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.restore();
+}
 
-  // The chosen reply, a zoom span being dragged, the reset button.
+// The chosen reply, a zoom span being dragged, the reset button, the note of an empty range.
+void HistoryChart::PaintMarks(QPainter& painter, const Frame& frame) const {
+  const QRect& plot = frame.plot;
+  const auto x = [&](double ms) { return frame.X(ms, viewFrom_, viewTo_); };
+  painter.save();
+  painter.setClipRect(plot);
   if (markMs_ >= 0) {
     painter.setPen(QPen(QColor::fromRgb(kMarkColor), 1.5, Qt::DashLine));
     const double at = x(static_cast<double>(markMs_));
@@ -382,15 +401,15 @@ void HistoryChart::paintEvent(QPaintEvent*) {
     painter.fillRect(QRectF(QPointF(pressAt_.x(), plot.top()), QPointF(dragTo_, plot.bottom())),
                      span);
   }
-  painter.setClipping(false);
+  painter.restore();
   if (frame.reset.isValid()) {
-    painter.setPen(text);
+    painter.setPen(palette().color(QPalette::Text));
     painter.setBrush(palette().button());
     painter.drawRoundedRect(frame.reset, 3, 3);
     painter.drawText(frame.reset, Qt::AlignCenter, tr("Show all"));
   }
   if (times_.empty()) {
-    painter.setPen(faint);
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
     painter.drawText(plot, Qt::AlignCenter, tr("No replies in this range"));
   }
 }

@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <vector>
 
+class QPainter;
+
 #include "window/history/chart_series.h"
 #include "window/history/chart_shapes.h"
 #include "window/history/chart_times.h"
@@ -64,6 +66,11 @@ class HistoryChart : public QWidget {
   void SetView(double fromMs, double toMs);
   void FullRange(double& fromMs, double& toMs) const;
   QString ReplyText(qint64 captureMs) const;
+  QString LegendText(std::size_t index) const;  // the name, and whether it has no data
+  void PaintLegend(QPainter& painter, const Frame& frame) const;
+  void PaintAxes(QPainter& painter, const Frame& frame) const;
+  void PaintSeries(QPainter& painter, const Frame& frame) const;
+  void PaintMarks(QPainter& painter, const Frame& frame) const;
 
   std::vector<ChartSeries> series_;
   std::vector<std::vector<DayBucket>> days_;  // per series, for the daily bands
