@@ -85,7 +85,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${DORVEX_HOMEPAGE})
-# Libraries from the binaries (dpkg-shlibdeps: Qt, Qt Charts, libpcap, SQLite), plus what Qt loads
+# Libraries from the binaries (dpkg-shlibdeps: Qt, libpcap, SQLite), plus what Qt loads
 # at run time, the platform plugins for the window, setcap for the post-install step, and a font
 # with the Japanese characters of the report and the window (without one they are empty boxes).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

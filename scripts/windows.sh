@@ -9,7 +9,6 @@
 #   qtbase     Qt 6.4.2 qtbase for Windows (Core, Gui, Widgets, OpenGL, Test, qwindows, styles)
 #   smoke      a small Qt Widgets program cross-built with cmake/windows-x64.toolchain.cmake, run
 #              under Wine and Xvfb, a screenshot of it kept in the cache
-#   qtcharts   Qt Charts 6.4.2 against that qtbase
 # Each build phase first fetches its pinned Debian source package with apt (scripts/windows/
 # sources.sh: a private sources list, the system's apt set-up untouched).
 # Each phase says in one line what it does and shows its progress; its full log is in the cache's
@@ -28,7 +27,7 @@ for file in scripts/windows/[a-z]*.sh; do
   [[ $file == scripts/windows/common.sh ]] || source "$file"
 done
 
-all=(packages sqlite libpcap qtbase smoke qtcharts)
+all=(packages sqlite libpcap qtbase smoke)
 if [[ ${1:-} == --status ]]; then
   for phase in "${all[@]}"; do
     if [[ $phase == packages ]]; then

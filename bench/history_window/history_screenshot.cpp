@@ -1,6 +1,6 @@
-// The history window's screenshot (docs/history-window.png): a week of generated replies, a few
-// worlds added to the chart and the newest reply chosen, grabbed on the offscreen platform with
-// Noto Sans CJK JP when it is installed.
+// The history window's screenshot (docs/history-window.png): a week of generated replies with a
+// gap of six hours, a few worlds added to the chart and the newest reply chosen, grabbed on the
+// offscreen platform with Noto Sans CJK JP when it is installed.
 //
 //   history_screenshot OUTPUT.png
 
@@ -32,10 +32,15 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("history.sqlite"));
   const QDateTime now(QDate(2026, 12, 6), QTime(6, 30), Qt::UTC);
-  const int replies = 7 * 24 * 6;  // one every ten minutes
+  // One every ten minutes, with six hours without replies on the fourth day (the chart's gap).
+  const int replies = 7 * 24 * 6;
+  const int before = 3 * 24 * 6 + 40;
+  const int missed = 6 * 6;
+  const QDateTime first = now.addSecs(-600LL * replies);
   QString error;
-  if (!dorvex::bench::WriteGeneratedHistory(path, replies, now.addSecs(-600LL * replies), 600,
-                                            error)) {
+  if (!dorvex::bench::WriteGeneratedHistory(path, before, first, 600, error) ||
+      !dorvex::bench::WriteGeneratedHistory(path, replies - before - missed,
+                                            first.addSecs(600LL * (before + missed)), 600, error)) {
     std::fprintf(stderr, "%s\n", qPrintable(error));
     return 1;
   }

@@ -7,7 +7,7 @@ win_src=$win_cache/src          # unpacked Debian source packages
 win_build=$win_cache/build      # build trees
 win_logs=$win_cache/logs        # one log per phase
 win_stamps=$win_cache/stamps    # one stamp per finished phase
-win_qt=$win_cache/qt            # qtbase and qtcharts for x86_64-w64-mingw32
+win_qt=$win_cache/qt            # qtbase for x86_64-w64-mingw32
 win_prefix=$win_cache/prefix    # SQLite and the libpcap headers for x86_64-w64-mingw32
 win_jobs=${DORVEX_WINDOWS_JOBS:-2}
 # The toolchain file the cached builds were configured with: a copy inside the cache, so that the
@@ -20,7 +20,6 @@ cmp -s cmake/windows-x64.toolchain.cmake "$win_toolchain" ||
 
 # The pinned Debian source packages (name=version), the versions of bookworm.
 win_qtbase_source=qt6-base=6.4.2+dfsg-10
-win_qtcharts_source=qt6-charts=6.4.2-3
 win_sqlite_source=sqlite3=3.40.1-2+deb12u2
 win_libpcap_source=libpcap=1.10.3-1
 

@@ -1,7 +1,7 @@
 # Phase "qtbase" of scripts/windows.sh (sourced): Qt 6.4.2's qtbase from Debian's source, built for
 # x86_64-w64-mingw32 with cmake/windows-x64.toolchain.cmake and installed into the cache's qt/.
 # The host tools (moc, rcc, uic...) are Debian's own of the same version (QT_HOST_PATH). Modules:
-# Core, Gui, Widgets, OpenGL, OpenGLWidgets (Qt Charts uses them), Test; plugins: qwindows (and
+# Core, Gui, Widgets, OpenGL, OpenGLWidgets, Test; plugins: qwindows (and
 # Qt's other platform plugins), the windowsvista style, the image formats. Third-party libraries
 # are Qt's bundled copies; what Dorvex does not use (sql, network, dbus, xml, printsupport,
 # concurrent) is left out.

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QtCharts>
 #include <QtTest>
 #include <QtWidgets>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/history_support.h"
 #include "tests/support/qstring_printer.h"
+#include "window/history/history_chart.h"
 
 namespace dorvex {
 namespace {
@@ -87,10 +87,12 @@ class HistoryWindowTest : public ::testing::Test {
     return rows;
   }
 
+  // The chart's series by name, a world's marked as drawn on the right axis.
   static std::map<QString, QList<QPointF>> ChartLines(const TfrmDVhistory& window) {
     std::map<QString, QList<QPointF>> lines;
-    for (QAbstractSeries* series : Child<QChartView>(window, "chart")->chart()->series()) {
-      if (auto* line = qobject_cast<QLineSeries*>(series)) lines[line->name()] = line->points();
+    for (const ChartSeries& series : Child<HistoryChart>(window, "chart")->Series()) {
+      lines[series.world ? series.name + " (right)" : series.name] = {series.points.begin(),
+                                                                      series.points.end()};
     }
     return lines;
   }
@@ -127,14 +129,14 @@ TEST_F(HistoryWindowTest, ChartAndTableShowTheRange) {
       {"WorldGroup 2", {{old, 0}, {dayAgo, 0}, {recent, 5}}},
       {"WorldGroup 3", {{old, 0}, {dayAgo, 0}, {recent, 950}}},
       {"WorldGroup 4", {{old, 0}, {dayAgo, 0}, {recent, 20}}},
-      {"WorldGroup PVP", {{old, 40}, {dayAgo, 30}}},
-      {"magni", {{dayAgo, 80}}},
-      {"thor", {{recent, 950}}},
+      {"WorldGroup PVP (right)", {{old, 40}, {dayAgo, 30}}},
+      {"magni (right)", {{dayAgo, 80}}},
+      {"thor (right)", {{recent, 950}}},
   };
   EXPECT_EQ(ChartLines(*window), expected);
   worlds->item(1)->setCheckState(Qt::Unchecked);
   QApplication::processEvents();
-  EXPECT_EQ(ChartLines(*window).count(QStringLiteral("magni")), 0u);
+  EXPECT_EQ(ChartLines(*window).count(QStringLiteral("magni (right)")), 0u);
   const std::vector<QStringList> rows{
       {"2024/05/08 11:30:00", "1105", "130", "5", "950", "20", ""},
       {"2024/05/07 10:00:00", "245", "215", "0", "0", "0", "30"},

@@ -10,8 +10,9 @@ namespace {
 
 // The line of `value` over every summary; a kNotMeasured value leaves no point.
 ChartSeries LineOf(QString name, const std::vector<ReplySummary>& summaries,
-                   const std::function<std::int64_t(const ReplySummary&)>& value) {
-  ChartSeries series{std::move(name), {}};
+                   const std::function<std::int64_t(const ReplySummary&)>& value,
+                   bool world = false) {
+  ChartSeries series{std::move(name), {}, world};
   series.points.reserve(summaries.size());
   for (const ReplySummary& summary : summaries) {
     const std::int64_t y = value(summary);
@@ -32,14 +33,15 @@ std::vector<ChartSeries> BuildChartSeries(const std::vector<ReplySummary>& summa
     lines.push_back(LineOf(QStringLiteral("WorldGroup %1").arg(group + 1), summaries,
                            [group](const ReplySummary& s) { return s.totals.group[group]; }));
   }
-  lines.push_back(LineOf(QStringLiteral("WorldGroup PVP"), summaries,
-                         [](const ReplySummary& s) { return std::int64_t{PvpCount(s)}; }));
+  lines.push_back(LineOf(
+      QStringLiteral("WorldGroup PVP"), summaries,
+      [](const ReplySummary& s) { return std::int64_t{PvpCount(s)}; }, true));
   const auto worlds = WorldStringTable();
   for (const std::size_t index : worldIndexes) {
     if (index >= kWorldTableSize || index >= worlds.size()) continue;
-    lines.push_back(LineOf(worlds[index].name, summaries, [index](const ReplySummary& s) {
-      return std::int64_t{s.worlds[index]};
-    }));
+    lines.push_back(LineOf(
+        worlds[index].name, summaries,
+        [index](const ReplySummary& s) { return std::int64_t{s.worlds[index]}; }, true));
   }
   return lines;
 }

@@ -24,7 +24,7 @@
 #include "tally/field_counts.h"
 #include "tally/world_table.h"
 #include "window/history/chart_series.h"
-#include "window/history/history_chart_view.h"
+#include "window/history/history_chart.h"
 #include "window/history/history_table_model.h"
 
 using dorvex::RangeChoice;
@@ -92,7 +92,7 @@ void TfrmDVhistory::BuildLayout() {
   rangeRow->addStretch();
   rangeRow->addWidget(exportButton_);
 
-  chart_ = new dorvex::HistoryChartView;
+  chart_ = new dorvex::HistoryChart;
   chart_->setObjectName(QStringLiteral("chart"));
   worldList_ = new QListWidget;
   worldList_->setObjectName(QStringLiteral("worldList"));

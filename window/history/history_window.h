@@ -24,7 +24,7 @@ class QPushButton;
 class QTableView;
 
 namespace dorvex {
-class HistoryChartView;
+class HistoryChart;
 class HistoryTableModel;
 }  // namespace dorvex
 
@@ -85,7 +85,7 @@ class TfrmDVhistory : public QWidget {
   QDateEdit* fromDate_ = nullptr;
   QDateEdit* toDate_ = nullptr;
   QPushButton* exportButton_ = nullptr;
-  dorvex::HistoryChartView* chart_ = nullptr;
+  dorvex::HistoryChart* chart_ = nullptr;
   QListWidget* worldList_ = nullptr;
   dorvex::HistoryTableModel* model_ = nullptr;
   QTableView* table_ = nullptr;
