@@ -153,8 +153,8 @@ python3 "$source_dir/tests/e2e/world_list_reply.py" "$source_dir/samples/world_l
 await_status 2 "Capturing on lo"
 exit_window
 history=$(sqlite3 -readonly "$root/home/player/.config/dorvex/dorvex.sqlite" \
-  'SELECT count(*), (SELECT count(*) FROM reply_record) FROM reply') || history=none
-[[ $history == "1|7" ]] || fail "the history holds $history replies|records, not 1|7"
+  'SELECT count(*), (SELECT count(*) FROM world) FROM reply') || history=none
+[[ $history == "1|7" ]] || fail "the history holds $history replies|worlds, not 1|7"
 
 step "apt-get remove --purge dorvex"
 out=$work/remove.log
