@@ -3,6 +3,7 @@
 // half written.
 
 #include <QString>
+#include <functional>
 
 #include "history/history_read.h"
 
@@ -16,4 +17,10 @@ struct CsvExportFailure {
 // Writes the CSV of `range` of the history `path` to the file `target`; false with `failure`.
 bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const QString& target,
                           CsvExportFailure& failure);
+// As above, counting the replies written: `progress` gets the count so far every
+// kExportProgressStep replies, `written` the final count.
+inline constexpr qint64 kExportProgressStep = 2000;
+bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const QString& target,
+                          CsvExportFailure& failure, const std::function<void(qint64)>& progress,
+                          qint64& written);
 }  // namespace dorvex

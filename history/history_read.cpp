@@ -5,6 +5,7 @@
 
 #include "history/history_reading.h"
 #include "history/history_schema.h"
+#include "history/read_bounds.h"
 #include "history/reply_records.h"
 
 namespace dorvex::history_detail {
@@ -49,6 +50,7 @@ Db OpenForReading(const QString& path, QString& error) {
     return nullptr;
   }
   sqlite3_busy_timeout(db.get(), kHistoryBusyTimeoutMs);
+  BoundRead(db.get());
   return db;
 }
 

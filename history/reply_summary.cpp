@@ -74,4 +74,18 @@ std::optional<std::vector<ReplySummary>> ReadNewerSummaries(const QString& path,
   return merged;
 }
 
+std::optional<qint64> CountReplies(const QString& path, const HistoryRange& range, QString& error) {
+  const Db db = OpenForReading(path, error);
+  if (!db) return std::nullopt;
+  const Stmt query = PrepareRangeQuery(
+      db.get(), "SELECT count(*) FROM reply WHERE capture_utc_ms >= ?1 AND capture_utc_ms < ?2",
+      range, path, error);
+  if (!query) return std::nullopt;
+  if (sqlite3_step(query.get()) != SQLITE_ROW) {
+    error = ReadErrorText(path, db.get());
+    return std::nullopt;
+  }
+  return sqlite3_column_int64(query.get(), 0);
+}
+
 }  // namespace dorvex

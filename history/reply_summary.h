@@ -43,4 +43,7 @@ std::optional<std::vector<ReplySummary>> ReadNewerSummaries(const QString& path,
                                                             const std::vector<ReplySummary>& shown,
                                                             const QDateTime& since, QString& error);
 
+// How many replies `range` holds; nullopt with the read error.
+std::optional<qint64> CountReplies(const QString& path, const HistoryRange& range, QString& error);
+
 }  // namespace dorvex

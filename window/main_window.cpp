@@ -285,6 +285,7 @@ void TfrmDVmain::SaveSettings() {
     settings.historyFile = historyFileSetting_;
     settings.historyEnabled = historyEnabled_;
     WriteAppSettings(ini, settings);
+    if (historyWindow_) WriteHistoryWindowState(ini, historyWindow_->State());
   }
   if (saveFormSize_) {
     SaveFormPlacement(*this, kPlacementSection);
@@ -379,6 +380,7 @@ void TfrmDVmain::ShowHistoryWindow() {
       historyWindow_->resize(historyWindow_->size().boundedTo(room));
     }
     KeepOnPrimaryScreen(*historyWindow_);
+    historyWindow_->SetState(ReadHistoryWindowState(TIniFile(GetIniFileName())));
     if (saveFormSize_) {
       try {
         LoadFormPlacement(*historyWindow_, kHistoryPlacementSection);

@@ -1,10 +1,12 @@
 // Opening the history window over a large history, range "All": from the window's construction
-// until its chart has been painted once; one more paint of the chart on its own; and in the shown
-// window, recording one more reply and bringing the window up to date (Refresh, as the main
-// window does after each recorded reply).
+// until its chart has been painted with the read replies, and the longest the event loop stalled
+// meanwhile (a 10 ms timer notes the largest gap between its ticks); one more paint of the chart on
+// its own; in the shown window, recording one more reply and bringing the window up to date
+// (Refresh, as the main window does after each recorded reply); then exporting the whole range as
+// CSV, with its longest stall.
 //
-//   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 100000), one a
-//                                           minute; RUNS runs of each (default 5)
+//   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 525600: a year, one
+//                                           a minute); RUNS runs of each (default 3)
 //
 // Prints the size of the generated file per reply. Exits with 1 when the history cannot be made, a
 // run fails or a figure is not a positive finite number. Runs on the current Qt platform (offscreen
@@ -18,8 +20,12 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTemporaryDir>
 
+#include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,13 +47,37 @@ class FirstPaint : public QObject {
   }
 };
 
-bool WaitFor(const bool& flag) {
+// The longest gap between the ticks of a 10 ms timer since Restart: how long the event loop
+// stalled.
+class StallMeter {
+ public:
+  StallMeter() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      longestMs_ = std::max(longestMs_, static_cast<double>(sinceTick_.nsecsElapsed()) / 1e6);
+      sinceTick_.restart();
+    });
+    timer_.start(10);
+  }
+  void Restart() {
+    longestMs_ = 0;
+    sinceTick_.restart();
+  }
+  double LongestMs() const { return longestMs_; }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer sinceTick_;
+  double longestMs_ = 0;
+};
+
+template <typename Done>
+bool WaitFor(const Done& done) {
   QElapsedTimer waited;
   waited.start();
-  while (!flag && waited.elapsed() < 30'000) {
-    QApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (!done() && waited.elapsed() < 60'000) {
+    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
   }
-  return flag;
+  return done();
 }
 
 // Processor time of every thread of this process so far.
@@ -65,8 +95,11 @@ struct RunTimes {
   double readMs = 0;       // ForEachHistoryReply: every reply with its records (CSV export)
   double summarizeMs = 0;  // ReadReplySummaries: the window's summaries from the kept views
   double openMs = 0;
-  double repaintMs = 0;  // the shown chart painted again
+  double repaintMs = 0;     // the shown chart painted again
+  double openStallMs = 0;  // the longest event-loop stall while opening
   double refreshMs = 0;
+  double exportMs = 0;
+  double exportStallMs = 0;
 };
 
 double Elapsed(const QElapsedTimer& timer) {
@@ -108,8 +141,11 @@ bool RecordOneMore(const QString& path, const QDateTime& first, std::size_t coun
 }
 
 // One window over `path` (`count` replies from `first`): opened and painted, then one more reply
-// recorded and the window refreshed. Zero times when a step failed.
-RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t count) {
+// recorded and the window refreshed, then the range exported to `csv`. Zero times when a step
+// failed.
+RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t count,
+                    const QString& csv) {
+  StallMeter stalls;
   QElapsedTimer timer;
   timer.start();
   const double cpuBefore = ProcessCpuMs();
@@ -121,9 +157,13 @@ RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t cou
   FirstPaint paint;
   chart->installEventFilter(&paint);
   window.show();
-  if (!WaitFor(paint.painted)) return {};
+  stalls.Restart();
+  if (!WaitFor([&] { return !window.Busy(); })) return {};
+  paint.painted = false;
+  if (!WaitFor([&] { return paint.painted; })) return {};
   RunTimes times;
   times.openMs = Elapsed(timer);
+  times.openStallMs = stalls.LongestMs();
   times.openCpuMs = ProcessCpuMs() - cpuBefore;
   timer.restart();
   chart->repaint();
@@ -131,6 +171,7 @@ RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t cou
   if (!RecordOneMore(path, first, count)) return {};
   timer.restart();
   window.Refresh();
+  if (!WaitFor([&] { return !window.Busy(); })) return {};
   times.refreshMs = Elapsed(timer);
   if (!MeasureReading(path, times)) return {};
   const QString message = window.findChild<QLabel*>(QStringLiteral("message"))->text();
@@ -140,6 +181,23 @@ RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t cou
                 qPrintable(expectedMessage));
     return {};
   }
+  window.SetExportPathChooser([&] { return csv; });
+  auto* progress = window.findChild<QProgressBar*>(QStringLiteral("progress"));
+  int progressSeen = 0;
+  QObject::connect(progress, &QProgressBar::valueChanged,
+                   [&](int value) { progressSeen = std::max(progressSeen, value); });
+  timer.restart();
+  stalls.Restart();
+  window.findChild<QPushButton*>(QStringLiteral("exportButton"))->click();
+  if (!WaitFor([&] { return !window.Busy(); })) return {};
+  times.exportMs = Elapsed(timer);
+  times.exportStallMs = stalls.LongestMs();
+  const QString exported = window.findChild<QLabel*>(QStringLiteral("message"))->text();
+  if (!exported.startsWith(QStringLiteral("Exported %1 replies").arg(count + 1)) ||
+      (count >= 10'000 && progressSeen <= 0)) {
+    std::printf("the export says \"%s\", progress %d\n", qPrintable(exported), progressSeen);
+    return {};
+  }
   return times;
 }
 
@@ -147,8 +205,8 @@ RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t cou
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  const int replies = argc > 1 ? std::atoi(argv[1]) : 100'000;
-  const int runs = argc > 2 ? std::atoi(argv[2]) : 5;
+  const int replies = argc > 1 ? std::atoi(argv[1]) : 525'600;
+  const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("history.sqlite"));
   QString error;
@@ -164,7 +222,8 @@ int main(int argc, char** argv) {
               static_cast<double>(QFileInfo(path).size()) / replies);
   std::vector<RunTimes> measured;
   for (int run = 0; run < runs; ++run) {
-    measured.push_back(MeasureRun(path, first, static_cast<std::size_t>(replies + run)));
+    measured.push_back(MeasureRun(path, first, static_cast<std::size_t>(replies + run),
+                                  folder.filePath(QStringLiteral("export.csv"))));
   }
   const auto figures = [&](const char* what, double RunTimes::*part) {
     std::vector<double> values;
@@ -174,8 +233,11 @@ int main(int argc, char** argv) {
   };
   const bool ok = figures("open + paint (All)", &RunTimes::openMs) &&
                   figures("  its processor time", &RunTimes::openCpuMs) &&
+                  figures("  its longest event-loop stall", &RunTimes::openStallMs) &&
                   figures("chart repaint (All)", &RunTimes::repaintMs) &&
                   figures("one more reply + Refresh", &RunTimes::refreshMs) &&
+                  figures("export CSV (All)", &RunTimes::exportMs) &&
+                  figures("  its longest event-loop stall", &RunTimes::exportStallMs) &&
                   figures("read summaries", &RunTimes::summarizeMs) &&
                   figures("read replies with records", &RunTimes::readMs);
   return ok ? 0 : 1;

@@ -6,16 +6,20 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <atomic>
 #include <cstdlib>
 #include <ctime>
 #include <map>
 
 #include "history/history_csv.h"
 #include "history/history_store.h"
+#include "history/read_bounds.h"
+#include "settings/ini_file.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/history_support.h"
 #include "tests/support/qstring_printer.h"
 #include "window/history/history_chart.h"
+#include "window/history/typed_date_edit.h"
 
 namespace dorvex {
 namespace {
@@ -61,8 +65,14 @@ class HistoryWindowTest : public ::testing::Test {
     if (!show) return window;
     window->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    QApplication::processEvents();
+    Settle(*window);
     return window;
+  }
+
+  // Waits for the window's reads (they run off the GUI thread) and its resting date edits.
+  static void Settle(const TfrmDVhistory& window) {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.Busy(); }, 10'000));
+    QApplication::processEvents();
   }
 
   template <typename T>
@@ -73,6 +83,7 @@ class HistoryWindowTest : public ::testing::Test {
   static void ChooseRange(const TfrmDVhistory& window, const QString& text) {
     auto* choice = Child<QComboBox>(window, "rangeChoice");
     choice->setCurrentIndex(choice->findText(text));
+    Settle(window);
   }
 
   // The table's rows, newest first: the first `columns` cells of each.
@@ -146,19 +157,58 @@ TEST_F(HistoryWindowTest, ChartAndTableShowTheRange) {
   EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
 }
 
-// The range choice and the two dates (only for "Dates") reach the read.
+// The range choice and the two dates (only for "Dates") reach the read; greyed, the dates show
+// the days of the range in effect; reversed, they are swapped and the status line says so.
 TEST_F(HistoryWindowTest, RangeChoiceAndDatesSelectTheReplies) {
   const auto window = Open(path_);
   EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));  // the last week
   auto* from = Child<QDateEdit>(*window, "fromDate");
+  auto* to = Child<QDateEdit>(*window, "toDate");
   EXPECT_FALSE(from->isEnabled());
+  const auto dates = [&] { return std::pair(from->date(), to->date()); };
   ChooseRange(*window, QStringLiteral("Last day"));
   EXPECT_EQ(Message(*window), QStringLiteral("1 reply"));
+  EXPECT_EQ(dates(), std::pair(QDate(2024, 5, 7), QDate(2024, 5, 8)));
+  ChooseRange(*window, QStringLiteral("All"));
+  EXPECT_EQ(dates(), std::pair(QDate(2024, 4, 21), QDate(2024, 5, 8)));  // from the oldest reply
   ChooseRange(*window, QStringLiteral("Dates"));
   EXPECT_TRUE(from->isEnabled());
-  from->setDate(QDate(2024, 4, 21));
-  Child<QDateEdit>(*window, "toDate")->setDate(QDate(2024, 4, 21));
+  from->setDate(QDate(2024, 5, 7));
+  to->setDate(QDate(2024, 4, 21));
+  Settle(*window);
+  EXPECT_EQ(dates(), std::pair(QDate(2024, 4, 21), QDate(2024, 5, 7)));
+  EXPECT_EQ(Message(*window), QStringLiteral("2 replies (from and to were reversed: swapped)"));
+  to->setDate(QDate(2024, 4, 21));
+  Settle(*window);
   EXPECT_EQ(TableTexts(*window, 1), std::vector<QStringList>{{"2024/04/21 01:00:00"}});
+  EXPECT_EQ(Message(*window), QStringLiteral("1 reply"));
+}
+
+// A date is typed as 2026/11/17, 2026-11-17 or 20261117; anything else is no date.
+TEST(TypedDateTest, TakesTheThreeForms) {
+  const std::vector<std::pair<QString, std::optional<QDate>>> cases{
+      {"2026/11/17", QDate(2026, 11, 17)}, {"2026-11-17", QDate(2026, 11, 17)},
+      {" 20261117 ", QDate(2026, 11, 17)}, {"2026/02/30", std::nullopt},
+      {"2026.11.17", std::nullopt},        {"261117", std::nullopt},
+      {"2026/11/1", std::nullopt},  // still being typed
+  };
+  for (const auto& [text, date] : cases)
+    EXPECT_EQ(ParseTypedDate(text), date) << text.toStdString();
+}
+
+TEST_F(HistoryWindowTest, TypedDatesReachTheRange) {
+  const auto window = Open(path_);
+  ChooseRange(*window, QStringLiteral("Dates"));
+  auto* from = Child<QDateEdit>(*window, "fromDate");
+  for (const QString typed : {"2024-04-20", "20240419"}) {
+    auto* edit = from->findChild<QLineEdit*>();
+    edit->selectAll();
+    QTest::keyClicks(edit, typed);
+    QTest::keyClick(from, Qt::Key_Return);
+    Settle(*window);
+    EXPECT_EQ(from->date(), ParseTypedDate(typed)) << typed.toStdString();
+  }
+  EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
 }
 
 // Lines of the report of the reply of a day ago; the weekday is the system locale's, the expected
@@ -172,10 +222,47 @@ const QStringList kDayAgoExpanded{"【ログイン日時】2024年05月07日 (�
                                   "【計測方法】ワールドセレクト表示値 (Dorvex)", "【　magni .】 80",
                                   "【newone】 15", "【　 全鯖合計 　.】245"};
 
+// A click on a header sorts by that column's numbers, largest first, a second click the other
+// way; a new read keeps the order, and the chosen reply stays chosen.
+TEST_F(HistoryWindowTest, HeaderClicksSortTheTable) {
+  const auto window = Open(path_);
+  ChooseRange(*window, QStringLiteral("All"));
+  auto* table = Child<QTableView>(*window, "replyTable");
+  ChooseRow(*window, 1);
+  const auto click = [&](int column) {
+    QHeaderView* header = table->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      {header->sectionViewportPosition(column) + 5, header->height() / 2});
+  };
+  const auto totals = [&] {
+    QStringList column;
+    for (const QStringList& row : TableTexts(*window)) column.append(row[1]);
+    return column;
+  };
+  click(1);
+  EXPECT_EQ(totals(), QStringList({"1105", "245", "140"}));
+  click(1);
+  EXPECT_EQ(totals(), QStringList({"140", "245", "1105"}));
+  EXPECT_EQ(DayAgoLines(window->ReportLines()), kDayAgoExpanded);
+  EXPECT_EQ(table->currentIndex().row(), 1);
+  ChooseRange(*window, QStringLiteral("Last month"));  // read again: still sorted, still chosen
+  EXPECT_EQ(totals(), QStringList({"140", "245", "1105"}));
+  EXPECT_EQ(table->currentIndex().row(), 1);
+  click(2);  // group 1: 215, 130, 100
+  EXPECT_EQ(totals(), QStringList({"245", "1105", "140"}));
+}
+
+// Opened, the window shows the newest reply's report; a row or a click on the chart near a reply
+// chooses another.
 TEST_F(HistoryWindowTest, ChosenReplyShowsItsReportAndCopiesIt) {
   const auto window = Open(path_);
   auto* copy = Child<QPushButton>(*window, "copyButton");
-  EXPECT_FALSE(copy->isEnabled());
+  EXPECT_TRUE(window->ReportLines().value(0).endsWith(QStringLiteral("11:30:00")))
+      << window->ReportLines().value(0).toStdString();
+  emit window->findChild<HistoryChart*>()->ReplyPicked(
+      kDayAgo.captureTimeUtc.addSecs(3600).toMSecsSinceEpoch());
+  EXPECT_EQ(DayAgoLines(window->ReportLines()), kDayAgoExpanded);
+  ChooseRow(*window, 0);
   ChooseRow(*window, 1);  // the reply of a day ago, below the newest
   EXPECT_EQ(DayAgoLines(window->ReportLines()), kDayAgoExpanded);
   EXPECT_EQ(Child<QPlainTextEdit>(*window, "report")->toPlainText(),
@@ -194,12 +281,15 @@ TEST_F(HistoryWindowTest, ChosenReplyShowsItsReportAndCopiesIt) {
 TEST_F(HistoryWindowTest, RefreshReadsWhatWasRecordedSinceWhenShown) {
   const auto window = Open(path_, false);
   window->Refresh();
+  Settle(*window);
   EXPECT_TRUE(TableTexts(*window).empty());
   window->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  Settle(*window);
   ChooseRow(*window, 1);
   Record({ReplyAt(kRecent.captureTimeUtc, {{"verdandi", 1}})});
   window->Refresh();
+  Settle(*window);
   EXPECT_EQ(TableTexts(*window), (std::vector<QStringList>{{"2024/05/08 11:30:00", "1"},
                                                            {"2024/05/08 11:30:00", "1105"},
                                                            {"2024/05/07 10:00:00", "245"}}));
@@ -208,34 +298,100 @@ TEST_F(HistoryWindowTest, RefreshReadsWhatWasRecordedSinceWhenShown) {
   now_ = kNow.addDays(6);  // the last week no longer holds the reply of 2024-05-07
   Record({ReplyAt(kNow.addDays(6).addSecs(-60), {{"verdandi", 2}})});
   window->Refresh();
+  Settle(*window);
   EXPECT_EQ(TableTexts(*window).size(), 3u);
   window->show();
+  Settle(*window);
   EXPECT_EQ(TableTexts(*window), (std::vector<QStringList>{{"2024/05/14 11:59:00", "2"},
                                                            {"2024/05/08 11:30:00", "1"},
                                                            {"2024/05/08 11:30:00", "1105"}}));
   EXPECT_EQ(Message(*window), QStringLiteral("3 replies"));
 }
 
+// The export runs off the GUI thread and says where it wrote how many replies.
 TEST_F(HistoryWindowTest, ExportsTheRangeOrNamesTheFileItCannotWrite) {
   const auto window = Open(path_);
   QString target = folder_.filePath(QStringLiteral("out.csv"));
   window->SetExportPathChooser([&] { return target; });
   QTest::mouseClick(Child<QPushButton>(*window, "exportButton"), Qt::LeftButton);
+  Settle(*window);
   // Last week: the reply of a day ago and the newest.
   EXPECT_EQ(test::ReadFileBytes(target),
             (HistoryCsvHeader() + HistoryCsvRow(kDayAgo) + HistoryCsvRow(kRecent)).toUtf8());
+  EXPECT_EQ(Message(*window), QStringLiteral("Exported 2 replies to ") + target);
 
   target = folder_.filePath(QStringLiteral("no-such-folder/out.csv"));
   QString shown;
-  QTimer::singleShot(0, [&] {
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       shown = box->text();
       box->close();
     }
   });
+  closer.start(10);
   QTest::mouseClick(Child<QPushButton>(*window, "exportButton"), Qt::LeftButton);
+  Settle(*window);
   EXPECT_TRUE(shown.contains(target)) << shown.toStdString();
   EXPECT_FALSE(QFile::exists(target));
+}
+
+// Range, dates, ticked worlds, hidden series and splitters go to the settings file and come back
+// in a new window.
+TEST_F(HistoryWindowTest, StateRoundTripsThroughTheSettingsFile) {
+  TIniFile ini(folder_.filePath(QStringLiteral("dorvex.ini")));
+  HistoryWindowState written;
+  {
+    const auto window = Open(path_);
+    ChooseRange(*window, QStringLiteral("Dates"));
+    Child<QDateEdit>(*window, "fromDate")->setDate(QDate(2024, 4, 21));
+    Child<QDateEdit>(*window, "toDate")->setDate(QDate(2024, 5, 7));
+    Child<QListWidget>(*window, "worldList")->item(11)->setCheckState(Qt::Checked);  // thor
+    window->findChild<HistoryChart*>()->SetHiddenSeries({"WorldGroup 2", "thor"});
+    auto* panes = window->findChild<QSplitter*>(QStringLiteral("panes"));
+    panes->setSizes({300, 200});
+    written = window->State();
+    WriteHistoryWindowState(ini, written);
+    const QString text = QString::fromUtf8(test::ReadFileBytes(ini.FileName()));
+    EXPECT_TRUE(text.contains(QStringLiteral("Range=dates"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("From=2024-04-21"))) << text.toStdString();
+  }
+  const auto window = Open(path_);
+  window->SetState(ReadHistoryWindowState(ini));
+  Settle(*window);
+  EXPECT_EQ(Child<QComboBox>(*window, "rangeChoice")->currentText(), QStringLiteral("Dates"));
+  EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
+  const HistoryWindowState read = window->State();
+  EXPECT_EQ(read.to, QDate(2024, 5, 7));
+  EXPECT_EQ(read.worlds, QStringList{"thor"});
+  EXPECT_EQ(read.hiddenSeries, QStringList({"WorldGroup 2", "thor"}));
+  EXPECT_EQ(read.paneSplit, written.paneSplit);
+  EXPECT_EQ(read.tableSplit, written.tableSplit);
+  EXPECT_EQ(ChartLines(*window).count(QStringLiteral("thor")), 1u);
+}
+
+// Only the newest read is shown: an older one still running is cancelled and its result dropped.
+TEST_F(HistoryWindowTest, ANewerReadCancelsAnOlderOne) {
+  const auto window = Open(path_);
+  int shown = 0;
+  QObject::connect(Child<QTableView>(*window, "replyTable")->model(),
+                   &QAbstractItemModel::modelReset, [&] { ++shown; });
+  for (const QString range : {"All", "Last month", "Last day"}) {
+    auto* choice = Child<QComboBox>(*window, "rangeChoice");
+    choice->setCurrentIndex(choice->findText(range));
+  }
+  Settle(*window);
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(Message(*window), QStringLiteral("1 reply"));
+}
+
+// A raised cancel flag stops a read of the history, which then fails.
+TEST_F(HistoryWindowTest, ACancelledReadStops) {
+  std::atomic<bool> cancelled{true};
+  const ReadCancelScope scope(cancelled);
+  QString error;
+  EXPECT_FALSE(ReadReplySummaries(path_, {}, error));
+  EXPECT_TRUE(error.contains(QStringLiteral("interrupt"))) << error.toStdString();
 }
 
 // A file that cannot be read is named in the message; pointed at the real history, it reads it.
@@ -244,6 +400,7 @@ TEST_F(HistoryWindowTest, UnreadableHistoriesAreNamedInTheMessage) {
   const auto window = Open(missing);
   EXPECT_TRUE(Message(*window).startsWith(missing + u' ')) << Message(*window).toStdString();
   window->SetHistoryPath(path_);
+  Settle(*window);
   EXPECT_EQ(Message(*window), QStringLiteral("2 replies"));
   EXPECT_FALSE(QFile::exists(missing));
 }

@@ -1,31 +1,77 @@
 #include "window/history/history_table_model.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace dorvex {
 
 namespace {
 
-enum Column { kTime, kTotal, kGroup1, kGroup4 = kGroup1 + 3, kPvp, kColumnCount };
+enum Column {
+  kTime,
+  kTotal,
+  kGroup1,
+  kGroup4 = kGroup1 + 3,
+  kPvp,
+  kGeneration1,
+  kGeneration5 = kGeneration1 + 4,
+  kWorld1,
+  kColumnCount = kWorld1 + static_cast<int>(kWorldTableSize)
+};
+static_assert(kGeneration1 == HistoryTableModel::kFirstOptionalColumn);
 
 }  // namespace
 
 void HistoryTableModel::SetReplies(std::vector<ReplySummary> summaries) {
   beginResetModel();
   summaries_ = std::move(summaries);
+  Reorder();
   endResetModel();
 }
 
 const ReplySummary* HistoryTableModel::ReplyAt(int row) const {
   if (row < 0 || row >= rowCount()) return nullptr;
-  return &summaries_[summaries_.size() - 1 - static_cast<std::size_t>(row)];
+  return &summaries_[order_[static_cast<std::size_t>(row)]];
 }
 
 int HistoryTableModel::RowOf(qint64 id) const {
-  const auto found = std::find_if(summaries_.begin(), summaries_.end(),
-                                  [&](const ReplySummary& s) { return s.id == id; });
-  if (found == summaries_.end()) return -1;
-  return rowCount() - 1 - static_cast<int>(found - summaries_.begin());
+  const auto found = std::find_if(order_.begin(), order_.end(),
+                                  [&](std::size_t i) { return summaries_[i].id == id; });
+  return found == order_.end() ? -1 : static_cast<int>(found - order_.begin());
+}
+
+void HistoryTableModel::sort(int column, Qt::SortOrder order) {
+  if (column < 0 || column >= kColumnCount) return;
+  emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+  const QModelIndexList before = persistentIndexList();
+  std::vector<std::size_t> items;
+  for (const QModelIndex& index : before)
+    items.push_back(order_[static_cast<std::size_t>(index.row())]);
+  sortColumn_ = column;
+  sortOrder_ = order;
+  Reorder();
+  std::vector<int> rowOfItem(order_.size());
+  for (std::size_t row = 0; row < order_.size(); ++row)
+    rowOfItem[order_[row]] = static_cast<int>(row);
+  QModelIndexList after;
+  for (qsizetype i = 0; i < before.size(); ++i) {
+    after.append(index(rowOfItem[items[static_cast<std::size_t>(i)]], before[i].column()));
+  }
+  changePersistentIndexList(before, after);
+  emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// The replies come oldest first (ties in recording order): sorted by time, they stay so.
+void HistoryTableModel::Reorder() {
+  order_.resize(summaries_.size());
+  std::iota(order_.begin(), order_.end(), std::size_t{0});
+  if (sortColumn_ != kTime) {
+    std::vector<qint64> keys(summaries_.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = CellValue(summaries_[i], sortColumn_);
+    std::stable_sort(order_.begin(), order_.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  }
+  if (sortOrder_ == Qt::DescendingOrder) std::reverse(order_.begin(), order_.end());
 }
 
 int HistoryTableModel::rowCount(const QModelIndex& parent) const {
@@ -39,7 +85,13 @@ int HistoryTableModel::columnCount(const QModelIndex& parent) const {
 QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
   const ReplySummary* summary = ReplyAt(index.row());
   if (!summary) return {};
-  if (role == Qt::DisplayRole) return CellText(*summary, index.column());
+  if (role == Qt::DisplayRole) {
+    if (index.column() == kTime) {
+      return summary->localTime.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    }
+    const qint64 value = CellValue(*summary, index.column());
+    return value == kNotMeasured ? QString() : QString::number(value);
+  }
   if (role == Qt::TextAlignmentRole && index.column() != kTime) {
     return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
   }
@@ -47,7 +99,10 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return {};
+  if (orientation != Qt::Horizontal) return {};
+  // A first click sorts newest or largest first.
+  if (role == Qt::InitialSortOrderRole) return static_cast<int>(Qt::DescendingOrder);
+  if (role != Qt::DisplayRole) return {};
   switch (section) {
     case kTime:
       return QStringLiteral("Time");
@@ -56,23 +111,23 @@ QVariant HistoryTableModel::headerData(int section, Qt::Orientation orientation,
     case kPvp:
       return QStringLiteral("WorldGroup PVP");
     default:
-      return QStringLiteral("WorldGroup %1").arg(section - kGroup1 + 1);
+      break;
   }
+  if (section >= kWorld1)
+    return WorldStringTable()[static_cast<std::size_t>(section - kWorld1)].name;
+  if (section >= kGeneration1)
+    return QStringLiteral("Generation %1").arg(section - kGeneration1 + 1);
+  return QStringLiteral("WorldGroup %1").arg(section - kGroup1 + 1);
 }
 
-QString HistoryTableModel::CellText(const ReplySummary& summary, int column) const {
-  switch (column) {
-    case kTime:
-      return summary.localTime.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
-    case kTotal:
-      return QString::number(summary.totals.grand);
-    case kPvp: {
-      const std::int32_t pvp = PvpCount(summary);
-      return pvp == kNotMeasured ? QString() : QString::number(pvp);
-    }
-    default:
-      return QString::number(summary.totals.group[static_cast<std::size_t>(column - kGroup1)]);
+qint64 HistoryTableModel::CellValue(const ReplySummary& summary, int column) const {
+  if (column == kTotal) return summary.totals.grand;
+  if (column == kPvp) return PvpCount(summary);
+  if (column >= kWorld1) return summary.worlds[static_cast<std::size_t>(column - kWorld1)];
+  if (column >= kGeneration1) {
+    return summary.totals.generation[static_cast<std::size_t>(column - kGeneration1)];
   }
+  return summary.totals.group[static_cast<std::size_t>(column - kGroup1)];
 }
 
 }  // namespace dorvex

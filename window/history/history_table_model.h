@@ -1,6 +1,10 @@
 #pragma once
-// The replies of the history window's range as a table, newest first: the login time as the
-// report shows it, the grand total, the four group totals and the PVP world's count.
+// The replies of the history window's range as a table, newest first unless sorted otherwise by
+// sort() (a header click): the login time as the
+// report shows it, the grand total, the four group totals and the PVP world's count, then the
+// optional columns: the five generation totals and each world's count. Sorting is by the numbers
+// (the time by capture time), ties in recording order, reversed for descending; it is done here on
+// plain numbers, since a proxy's sort through QVariants takes seconds over a year of replies.
 
 #include <QAbstractTableModel>
 #include <vector>
@@ -12,6 +16,8 @@ namespace dorvex {
 class HistoryTableModel : public QAbstractTableModel {
  public:
   using QAbstractTableModel::QAbstractTableModel;
+
+  static constexpr int kFirstOptionalColumn = 7;
 
   void SetReplies(std::vector<ReplySummary> summaries);  // oldest first, as read
   const std::vector<ReplySummary>& Replies() const { return summaries_; }
@@ -25,11 +31,16 @@ class HistoryTableModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
+  void sort(int column, Qt::SortOrder order) override;
 
  private:
-  QString CellText(const ReplySummary& summary, int column) const;
+  qint64 CellValue(const ReplySummary& summary, int column) const;  // kNotMeasured: empty
+  void Reorder();
 
   std::vector<ReplySummary> summaries_;
+  std::vector<std::size_t> order_;  // row -> index into summaries_
+  int sortColumn_ = 0;
+  Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };
 
 }  // namespace dorvex

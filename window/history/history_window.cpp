@@ -10,22 +10,28 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "history/history_export.h"
 #include "history/history_range_choice.h"
+#include "history/read_bounds.h"
 #include "history/reply_summary.h"
 #include "tally/field_counts.h"
 #include "tally/world_table.h"
 #include "window/history/chart_series.h"
+#include "window/history/frozen_column_table.h"
 #include "window/history/history_chart.h"
 #include "window/history/history_table_model.h"
+#include "window/history/typed_date_edit.h"
 
 using dorvex::RangeChoice;
 
@@ -35,6 +41,8 @@ namespace {
 constexpr int kDesignedWidth = 1000;
 constexpr int kDesignedHeight = 680;
 constexpr double kDesignedLineHeight = 16;
+// Typed or stepped dates are read once they rest this long.
+constexpr int kDateDebounceMs = 300;
 
 }  // namespace
 
@@ -44,7 +52,9 @@ TfrmDVhistory::TfrmDVhistory(QString historyPath,
       historyPath_(std::move(historyPath)),
       reportOptions_(std::move(reportOptions)),
       clock_([] { return QDateTime::currentDateTime(); }),
-      exportPathChooser_([this] { return DefaultExportPath(); }) {
+      exportPathChooser_([this] { return DefaultExportPath(); }),
+      reads_(this),
+      exports_(this) {
   setObjectName(QStringLiteral("frmDVhistory"));
   setWindowTitle(QStringLiteral("Dorvex history"));
   BuildLayout();
@@ -64,19 +74,22 @@ void TfrmDVhistory::BuildLayout() {
   rangeChoice_->addItem(QStringLiteral("Dates"), static_cast<int>(RangeChoice::kDates));
   rangeChoice_->setCurrentIndex(1);
   const QDate today = QDate::currentDate();
-  fromDate_ = new QDateEdit(today.addDays(-7));
+  fromDate_ = new dorvex::TypedDateEdit(today.addDays(-7));
   fromDate_->setObjectName(QStringLiteral("fromDate"));
-  toDate_ = new QDateEdit(today);
+  toDate_ = new dorvex::TypedDateEdit(today);
   toDate_->setObjectName(QStringLiteral("toDate"));
   for (QDateEdit* date : {fromDate_, toDate_}) {
     date->setCalendarPopup(true);
-    date->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     // Room for the whole date beside the popup's arrow.
     date->setMinimumWidth(date->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) +
                           2 * date->fontMetrics().height() + 8);
     date->setEnabled(false);
-    connect(date, &QDateEdit::dateChanged, this, [this] { OnRangeChoice(); });
+    connect(date, &QDateEdit::dateChanged, this, [this] { dateRest_->start(); });
   }
+  dateRest_ = new QTimer(this);
+  dateRest_->setSingleShot(true);
+  dateRest_->setInterval(kDateDebounceMs);
+  connect(dateRest_, &QTimer::timeout, this, [this] { OnDatesEdited(); });
   connect(rangeChoice_, &QComboBox::currentIndexChanged, this, [this] { OnRangeChoice(); });
   exportButton_ = new QPushButton(QStringLiteral("Export CSV…"));
   exportButton_->setObjectName(QStringLiteral("exportButton"));
@@ -103,21 +116,30 @@ void TfrmDVhistory::BuildLayout() {
   }
   worldList_->setMaximumWidth(worldList_->fontMetrics().horizontalAdvance(u'M') * 10);
   connect(worldList_, &QListWidget::itemChanged, this, [this] { DrawChart(); });
-  auto* chartRow = new QSplitter(Qt::Horizontal);
-  chartRow->addWidget(chart_);
-  chartRow->addWidget(worldList_);
-  chartRow->setStretchFactor(0, 1);
+  ConnectChart();
+  chartRow_ = new QSplitter(Qt::Horizontal);
+  chartRow_->addWidget(chart_);
+  chartRow_->addWidget(worldList_);
+  chartRow_->setStretchFactor(0, 1);
 
   model_ = new dorvex::HistoryTableModel(this);
-  table_ = new QTableView;
+  auto* table = new dorvex::FrozenColumnTable;
+  table_ = table;
   table_->setObjectName(QStringLiteral("replyTable"));
   table_->setModel(model_);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->verticalHeader()->hide();
-  table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
+  table->SetRowHeight(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->setSortingEnabled(true);
+  table_->sortByColumn(0, Qt::DescendingOrder);
+  table_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(table_->horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+          [this](const QPoint& at) { ChooseColumns(table_->horizontalHeader()->mapToGlobal(at)); });
+  // A reset shows every column again: the optional ones stay as chosen.
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { ShowChosenColumns(); });
+  ShowChosenColumns();
   connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this] { OnReplyChosen(); });
 
@@ -134,26 +156,101 @@ void TfrmDVhistory::BuildLayout() {
   reportColumn->setContentsMargins(0, 0, 0, 0);
   reportColumn->addWidget(report_);
   reportColumn->addWidget(copyButton_, 0, Qt::AlignRight);
-  auto* lowerRow = new QSplitter(Qt::Horizontal);
-  lowerRow->addWidget(table_);
-  lowerRow->addWidget(reportPane);
-  lowerRow->setStretchFactor(0, 3);
-  lowerRow->setStretchFactor(1, 2);
+  lowerRow_ = new QSplitter(Qt::Horizontal);
+  lowerRow_->addWidget(table_);
+  lowerRow_->addWidget(reportPane);
+  lowerRow_->setStretchFactor(0, 3);
+  lowerRow_->setStretchFactor(1, 2);
 
-  auto* panes = new QSplitter(Qt::Vertical);
-  panes->addWidget(chartRow);
-  panes->addWidget(lowerRow);
-  panes->setStretchFactor(0, 3);
-  panes->setStretchFactor(1, 2);
+  panes_ = new QSplitter(Qt::Vertical);
+  panes_->setObjectName(QStringLiteral("panes"));
+  panes_->addWidget(chartRow_);
+  panes_->addWidget(lowerRow_);
+  panes_->setStretchFactor(0, 3);
+  panes_->setStretchFactor(1, 2);
 
   message_ = new QLabel;
   message_->setObjectName(QStringLiteral("message"));
   message_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  progress_ = new QProgressBar;
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setMaximumWidth(fontMetrics().horizontalAdvance(u'M') * 12);
+  progress_->hide();
+  auto* statusRow = new QHBoxLayout;
+  statusRow->addWidget(message_, 1);
+  statusRow->addWidget(progress_);
 
   auto* column = new QVBoxLayout(this);
   column->addLayout(rangeRow);
-  column->addWidget(panes, 1);
-  column->addWidget(message_);
+  column->addWidget(panes_, 1);
+  column->addLayout(statusRow);
+}
+
+// The header's menu ticks the optional columns: generation totals and single worlds.
+void TfrmDVhistory::ChooseColumns(const QPoint& at) {
+  QMenu menu(this);
+  for (int column = dorvex::HistoryTableModel::kFirstOptionalColumn; column < model_->columnCount();
+       ++column) {
+    QAction* action = menu.addAction(model_->headerData(column, Qt::Horizontal).toString());
+    action->setCheckable(true);
+    action->setChecked(shownColumns_.contains(column));
+    connect(action, &QAction::toggled, this, [this, column](bool shown) {
+      if (shown) {
+        shownColumns_.insert(column);
+      } else {
+        shownColumns_.remove(column);
+      }
+      ShowChosenColumns();
+    });
+  }
+  menu.exec(at);
+}
+
+void TfrmDVhistory::ShowChosenColumns() {
+  for (int column = dorvex::HistoryTableModel::kFirstOptionalColumn; column < model_->columnCount();
+       ++column) {
+    table_->setColumnHidden(column, !shownColumns_.contains(column));
+  }
+}
+
+dorvex::HistoryWindowState TfrmDVhistory::State() const {
+  dorvex::HistoryWindowState state;
+  state.range = Choice();
+  if (state.range == RangeChoice::kDates) {
+    state.from = fromDate_->date();
+    state.to = toDate_->date();
+  }
+  for (int i = 0; i < worldList_->count(); ++i) {
+    if (worldList_->item(i)->checkState() == Qt::Checked) {
+      state.worlds.append(worldList_->item(i)->text());
+    }
+  }
+  state.hiddenSeries = chart_->HiddenSeries();
+  state.chartSplit = chartRow_->sizes();
+  state.tableSplit = lowerRow_->sizes();
+  state.paneSplit = panes_->sizes();
+  return state;
+}
+
+// Applies `state` as one change: the range is read once, after everything is set.
+void TfrmDVhistory::SetState(const dorvex::HistoryWindowState& state) {
+  {
+    const QSignalBlocker rangeBlocker(rangeChoice_);
+    const QSignalBlocker worldBlocker(worldList_);
+    rangeChoice_->setCurrentIndex(rangeChoice_->findData(static_cast<int>(state.range)));
+    if (state.from.isValid() && state.to.isValid()) SetDates(state.from, state.to);
+    for (int i = 0; i < worldList_->count(); ++i) {
+      QListWidgetItem* item = worldList_->item(i);
+      item->setCheckState(state.worlds.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
+    }
+  }
+  chart_->SetHiddenSeries(state.hiddenSeries);
+  for (const auto& [splitter, sizes] :
+       {std::pair(chartRow_, state.chartSplit), std::pair(lowerRow_, state.tableSplit),
+        std::pair(panes_, state.paneSplit)}) {
+    if (sizes.size() == splitter->count()) splitter->setSizes(sizes);
+  }
+  OnRangeChoice();
 }
 
 void TfrmDVhistory::Refresh() {
@@ -177,10 +274,8 @@ void TfrmDVhistory::SetHistoryPath(QString path) {
 void TfrmDVhistory::SetClock(std::function<QDateTime()> clock) {
   clock_ = std::move(clock);
   const QDate today = clock_().date();
-  const QSignalBlocker fromBlocker(fromDate_);
-  const QSignalBlocker toBlocker(toDate_);
-  fromDate_->setDate(today.addDays(-7));
-  toDate_->setDate(today);
+  SetDates(today.addDays(-7), today);
+  ShowRangeDates();
   ReadAgain();
 }
 
@@ -189,8 +284,7 @@ void TfrmDVhistory::SetExportPathChooser(std::function<QString()> chooser) {
 }
 
 dorvex::HistoryRange TfrmDVhistory::CurrentRange() const {
-  return dorvex::RangeOf(static_cast<RangeChoice>(rangeChoice_->currentData().toInt()), clock_(),
-                         fromDate_->date(), toDate_->date());
+  return dorvex::RangeOf(Choice(), clock_(), fromDate_->date(), toDate_->date());
 }
 
 void TfrmDVhistory::showEvent(QShowEvent* event) {
@@ -199,20 +293,53 @@ void TfrmDVhistory::showEvent(QShowEvent* event) {
   if (pending_ == Pending::kNewer) ReadNewer();
 }
 
+RangeChoice TfrmDVhistory::Choice() const {
+  return static_cast<RangeChoice>(rangeChoice_->currentData().toInt());
+}
+
 void TfrmDVhistory::OnRangeChoice() {
-  const bool dates =
-      static_cast<RangeChoice>(rangeChoice_->currentData().toInt()) == RangeChoice::kDates;
+  const bool dates = Choice() == RangeChoice::kDates;
   fromDate_->setEnabled(dates);
   toDate_->setEnabled(dates);
+  rangeNote_.clear();
+  ShowRangeDates();
   ReadAgain();
+}
+
+// A "from" after "to" is taken as the range between them, and the status line says so.
+void TfrmDVhistory::OnDatesEdited() {
+  rangeNote_.clear();
+  if (fromDate_->date() > toDate_->date()) {
+    const QDate from = toDate_->date();
+    const QDate to = fromDate_->date();
+    SetDates(from, to);
+    rangeNote_ = QStringLiteral(" (from and to were reversed: swapped)");
+  }
+  ReadAgain();
+}
+
+void TfrmDVhistory::SetDates(QDate from, QDate to) {
+  const QSignalBlocker fromBlocker(fromDate_);
+  const QSignalBlocker toBlocker(toDate_);
+  fromDate_->setDate(from);
+  toDate_->setDate(to);
+}
+
+// The greyed dates of a relative range show the days it covers; "All" starts at its oldest reply.
+void TfrmDVhistory::ShowRangeDates() {
+  if (Choice() == RangeChoice::kDates) return;
+  const QDate today = clock_().date();
+  const dorvex::HistoryRange range = CurrentRange();
+  QDate from = range.since.toLocalTime().date();
+  if (range.since.isNull()) {
+    from = model_->Replies().empty() ? today : model_->Replies().front().localTime.date();
+  }
+  SetDates(from, today);
 }
 
 void TfrmDVhistory::Reload() {
   pending_ = Pending::kNothing;
-  QString error;
-  std::optional<std::vector<dorvex::ReplySummary>> summaries =
-      dorvex::ReadReplySummaries(historyPath_, CurrentRange(), error);
-  ShowReplies(std::move(summaries), error);
+  StartRead(CurrentRange(), std::nullopt);
 }
 
 // Reads only the replies recorded since, when the range is open-ended and what is shown is
@@ -220,13 +347,38 @@ void TfrmDVhistory::Reload() {
 void TfrmDVhistory::ReadNewer() {
   const dorvex::HistoryRange range = CurrentRange();
   const std::vector<dorvex::ReplySummary>& shown = model_->Replies();
-  if (pending_ == Pending::kAll || !shownRead_ || shown.empty() || !range.until.isNull()) {
+  if (pending_ == Pending::kAll || !shownRead_ || shown.empty() || !range.until.isNull() ||
+      reads_.Busy()) {
     Reload();
     return;
   }
   pending_ = Pending::kNothing;
-  QString error;
-  ShowReplies(dorvex::ReadNewerSummaries(historyPath_, shown, range.since, error), error);
+  StartRead(range, shown);
+}
+
+// Reads off the GUI thread; a newer read cancels this one and its result is never shown.
+void TfrmDVhistory::StartRead(const dorvex::HistoryRange& range,
+                              std::optional<std::vector<dorvex::ReplySummary>> shown) {
+  ShowBusy(QStringLiteral("Reading…"));
+  reads_.Start([this, path = historyPath_, range, shown = std::move(shown)](
+                   const std::atomic<bool>& cancelled) -> std::function<void()> {
+    const dorvex::ReadCancelScope scope(cancelled);
+    QString error;
+    auto summaries = std::make_shared<std::optional<std::vector<dorvex::ReplySummary>>>(
+        shown ? dorvex::ReadNewerSummaries(path, *shown, range.since, error)
+              : dorvex::ReadReplySummaries(path, range, error));
+    return [this, summaries, error] { ShowReplies(std::move(*summaries), error); };
+  });
+}
+
+bool TfrmDVhistory::Busy() const {
+  return reads_.Busy() || exports_.Busy() || dateRest_->isActive();
+}
+
+void TfrmDVhistory::ShowBusy(const QString& text) {
+  ShowMessage(text);
+  progress_->setRange(0, 0);
+  progress_->show();
 }
 
 // Shows `summaries` (or `error` when they could not be read), keeping the chosen reply chosen
@@ -234,17 +386,25 @@ void TfrmDVhistory::ReadNewer() {
 void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
                                 const QString& error) {
   const dorvex::ReplySummary* chosen = model_->ReplyAt(table_->currentIndex().row());
-  const qint64 chosenId = chosen ? chosen->id : -1;
+  qint64 chosenId = chosen ? chosen->id : -1;
+  // The first replies read after opening show the newest one's report.
+  if (chosenId < 0 && chooseNewest_ && summaries && !summaries->empty()) {
+    chosenId = summaries->back().id;
+    chooseNewest_ = false;
+  }
+  progress_->setVisible(exports_.Busy());
   shownRead_ = summaries.has_value();
   model_->SetReplies(summaries ? std::move(*summaries) : std::vector<dorvex::ReplySummary>{});
   DrawChart();
+  ShowRangeDates();
   const std::size_t count = model_->Replies().size();
   if (!shownRead_) {
     ShowMessage(error);
   } else if (count == 0) {
-    ShowMessage(QStringLiteral("No replies in this range"));
+    ShowMessage(QStringLiteral("No replies in this range") + rangeNote_);
   } else {
-    ShowMessage(count == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(count));
+    ShowMessage((count == 1 ? QStringLiteral("1 reply") : QStringLiteral("%1 replies").arg(count)) +
+                rangeNote_);
   }
   const int row = chosenId < 0 ? -1 : model_->RowOf(chosenId);
   if (row >= 0) {
@@ -284,6 +444,34 @@ void TfrmDVhistory::OnReplyChosen() {
   }
   report_->setPlainText(reportLines_.join(u'\n'));
   copyButton_->setEnabled(!reportLines_.isEmpty());
+  MarkOnChart(chosen ? chosen->captureMs : -1);
+}
+
+// A click on the chart chooses the reply captured nearest to it.
+void TfrmDVhistory::ChooseNearest(qint64 captureMs) {
+  const std::vector<dorvex::ReplySummary>& replies = model_->Replies();
+  if (replies.empty()) return;
+  auto next = std::lower_bound(
+      replies.begin(), replies.end(), captureMs,
+      [](const dorvex::ReplySummary& reply, qint64 ms) { return reply.captureMs < ms; });
+  if (next == replies.end() || (next != replies.begin() && captureMs - std::prev(next)->captureMs <
+                                                               next->captureMs - captureMs)) {
+    --next;
+  }
+  const int row = model_->RowOf(next->id);
+  table_->selectRow(row);
+  table_->setCurrentIndex(model_->index(row, 0));
+}
+
+// ---- The chart's calls, in one place for its merge. ----
+
+void TfrmDVhistory::ConnectChart() {
+  connect(chart_, &dorvex::HistoryChart::ReplyPicked, this,
+          [this](qint64 captureMs) { ChooseNearest(captureMs); });
+}
+
+void TfrmDVhistory::MarkOnChart(qint64 captureMs) {
+  chart_->MarkReply(captureMs);
 }
 
 void TfrmDVhistory::CopyReport() {
@@ -298,14 +486,46 @@ QString TfrmDVhistory::DefaultExportPath() {
                                       QStringLiteral("CSV (*.csv)"));
 }
 
-// A failed export leaves no partial file.
+// Off the GUI thread, with its progress; a newer export cancels this one. A failed export leaves
+// no partial file.
 void TfrmDVhistory::ExportCsv() {
   const QString target = exportPathChooser_();
   if (target.isEmpty()) return;
-  dorvex::CsvExportFailure failure;
-  if (!dorvex::ExportHistoryCsvFile(historyPath_, CurrentRange(), target, failure)) {
+  ShowBusy(QStringLiteral("Exporting…"));
+  exports_.Start([this, path = historyPath_, range = CurrentRange(),
+                  target](const std::atomic<bool>& cancelled) -> std::function<void()> {
+    const dorvex::ReadCancelScope scope(cancelled);
+    QString error;
+    const qint64 total = dorvex::CountReplies(path, range, error).value_or(0);
+    const auto progress = [this, total](qint64 written) {
+      QMetaObject::invokeMethod(
+          this, [this, total, written] { ShowExportProgress(written, total); },
+          Qt::QueuedConnection);
+    };
+    dorvex::CsvExportFailure failure;
+    qint64 written = 0;
+    const bool ok = dorvex::ExportHistoryCsvFile(path, range, target, failure, progress, written);
+    return [this, ok, target, written, failure] { ShowExported(ok, target, written, failure); };
+  });
+}
+
+void TfrmDVhistory::ShowExportProgress(qint64 written, qint64 total) {
+  if (!exports_.Busy() || total <= 0) return;
+  progress_->setRange(0, 1000);
+  progress_->setValue(static_cast<int>(std::min<qint64>(1000, written * 1000 / total)));
+}
+
+void TfrmDVhistory::ShowExported(bool ok, const QString& target, qint64 written,
+                                 const dorvex::CsvExportFailure& failure) {
+  progress_->setVisible(reads_.Busy());
+  if (!ok) {
+    ShowMessage(QStringLiteral("Export failed"));
     QMessageBox::warning(this, QStringLiteral("Export CSV"),
                          QStringLiteral("Cannot export the history to %1: %2")
                              .arg(QDir::toNativeSeparators(target), failure.reason));
+    return;
   }
+  ShowMessage((written == 1 ? QStringLiteral("Exported 1 reply to %2")
+                            : QStringLiteral("Exported %1 replies to %2").arg(written))
+                  .arg(QDir::toNativeSeparators(target)));
 }

@@ -4,6 +4,7 @@
 // It reads the history file only while shown.
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -11,15 +12,22 @@
 #include <optional>
 #include <vector>
 
+#include "history/history_export.h"
+#include "history/history_range_choice.h"
 #include "history/history_read.h"
 #include "history/reply_summary.h"
 #include "tally/report.h"
+#include "window/history/background_work.h"
+#include "window/history/history_window_settings.h"
 
 class QComboBox;
 class QDateEdit;
 class QLabel;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
+class QTimer;
+class QSplitter;
 class QPushButton;
 class QTableView;
 
@@ -48,8 +56,15 @@ class TfrmDVhistory : public QWidget {
   // Asks for the CSV file to write; an empty answer cancels (a save dialog by default).
   void SetExportPathChooser(std::function<QString()> chooser);
 
+  // A read or an export runs, or a date edit waits to be read.
+  bool Busy() const;
+
   // The capture times of the current range choice.
   dorvex::HistoryRange CurrentRange() const;
+  // What is kept between runs (see history_window_settings.h); setting it reads the range anew.
+  dorvex::HistoryWindowState State() const;
+  void SetState(const dorvex::HistoryWindowState& state);
+
   // The chosen reply's report lines, empty when no reply is chosen.
   const QStringList& ReportLines() const { return reportLines_; }
 
@@ -58,17 +73,32 @@ class TfrmDVhistory : public QWidget {
 
  private:
   void BuildLayout();
+  void ChooseColumns(const QPoint& at);
+  void ShowChosenColumns();
+  dorvex::RangeChoice Choice() const;
   void OnRangeChoice();
+  void OnDatesEdited();
+  void SetDates(QDate from, QDate to);  // without reading
+  void ShowRangeDates();
   void OnReplyChosen();
-  void ReadAgain();  // the whole range: now when shown, else at the next show
+  void ChooseNearest(qint64 captureMs);
+  void ConnectChart();
+  void MarkOnChart(qint64 captureMs);  // -1: no reply
+  void ReadAgain();                    // the whole range: now when shown, else at the next show
   void Reload();
   void ReadNewer();
+  void StartRead(const dorvex::HistoryRange& range,
+                 std::optional<std::vector<dorvex::ReplySummary>> shown);
+  void ShowBusy(const QString& text);
   void ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
                    const QString& error);
   void DrawChart();
   void ShowMessage(const QString& text);
   void CopyReport();
   void ExportCsv();
+  void ShowExportProgress(qint64 written, qint64 total);
+  void ShowExported(bool ok, const QString& target, qint64 written,
+                    const dorvex::CsvExportFailure& failure);
   QString DefaultExportPath();
 
   QString historyPath_;
@@ -79,7 +109,9 @@ class TfrmDVhistory : public QWidget {
   enum class Pending { kNothing, kNewer, kAll };
   Pending pending_ = Pending::kAll;
   bool shownRead_ = false;  // the shown replies were read without error
+  bool chooseNewest_ = true;
   QStringList reportLines_;
+  QString rangeNote_;  // said after the count of replies: how the dates were read
 
   QComboBox* rangeChoice_ = nullptr;
   QDateEdit* fromDate_ = nullptr;
@@ -88,8 +120,17 @@ class TfrmDVhistory : public QWidget {
   dorvex::HistoryChart* chart_ = nullptr;
   QListWidget* worldList_ = nullptr;
   dorvex::HistoryTableModel* model_ = nullptr;
+  QSet<int> shownColumns_;  // the optional columns shown
   QTableView* table_ = nullptr;
   QPlainTextEdit* report_ = nullptr;
   QPushButton* copyButton_ = nullptr;
   QLabel* message_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QTimer* dateRest_ = nullptr;  // debounces date edits
+  QSplitter* chartRow_ = nullptr;
+  QSplitter* lowerRow_ = nullptr;
+  QSplitter* panes_ = nullptr;
+  // Last: their threads end before anything else of the window goes.
+  dorvex::BackgroundWork reads_;
+  dorvex::BackgroundWork exports_;
 };
