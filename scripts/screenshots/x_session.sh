@@ -1,7 +1,7 @@
-# Sourced by window_e2e.sh and scripts/screenshots/take_screenshot.sh, which define fail() and skip()
-# and set $dorvex and $cli. e2e_start SETTINGS_TEXT: as root, starts Xvfb and a copy of the program
-# in $work (its settings file there holds SETTINGS_TEXT, with $lo_index the loopback adapter's
-# index); sets $window and $dorvex_pid. e2e_click X Y: clicks at X,Y of the designed form.
+# Sourced by take_screenshot.sh, which defines fail() and skip() and sets $dorvex and $cli.
+# e2e_start SETTINGS_TEXT: as root, starts Xvfb and a copy of the program in $work (its settings
+# file there holds SETTINGS_TEXT, with $lo_index the loopback adapter's index); sets $window and
+# $dorvex_pid. e2e_click X Y: clicks at X,Y of the designed form.
 e2e_cleanup() {
   [[ -n ${dorvex_pid:-} ]] && kill "$dorvex_pid" 2>/dev/null
   [[ -n ${xvfb_pid:-} ]] && kill "$xvfb_pid" 2>/dev/null
@@ -10,7 +10,7 @@ e2e_cleanup() {
 
 e2e_start() {
   [[ $(id -u) -eq 0 ]] || skip "the capture on the loopback adapter needs root"
-  for tool in Xvfb xdotool xclip python3; do
+  for tool in Xvfb xdotool python3; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
   done
   lo_index=$("$cli" --list-interfaces | awk -F'\t' '$2 == "lo" { print $1 }')
