@@ -40,15 +40,11 @@ TEST(SnoopMembersTest, EveryMemberOnceAndOpenFailures) {
   TSnoopTCPData snoop;
   EXPECT_TRUE(!snoop.Active() && snoop.LastError().isEmpty());
   EXPECT_EQ(snoop.LastFailure(), capture_helper::kExitOk);
-  // Name, default, a value set; read back through the property system's READ and WRITE members.
-  const QVariantList plain = {"CaptureEnabled", true,  false, "ThreadSafe",  true, false,
-                              "Filter",         "tcp", "udp", "SnapLen",     1600, 96,
-                              "Flags",          1,     0,     "ReadTimeOut", 100,  7};
-  for (qsizetype i = 0; i < plain.size(); i += 3) {
-    const QByteArray name = plain[i].toByteArray();
-    EXPECT_EQ(snoop.property(name), plain[i + 1]) << name.data();
-    snoop.setProperty(name, plain[i + 2]);
-    EXPECT_EQ(snoop.property(name), plain[i + 2]) << name.data();
+  // Each property's default, read through the property system (the failures below write some).
+  const QVariantList defaults = {"CaptureEnabled", true, "ThreadSafe", true, "Filter",      "tcp",
+                                 "SnapLen",        1600, "Flags",      1,    "ReadTimeOut", 100};
+  for (qsizetype i = 0; i < defaults.size(); i += 2) {
+    EXPECT_EQ(snoop.property(defaults[i].toByteArray()), defaults[i + 1]) << i;
   }
   const QStringList &names = snoop.AdapterNames(), &descriptions = snoop.AdapterDescriptions();
   const int lo = test::LoopbackAdapterIndex();

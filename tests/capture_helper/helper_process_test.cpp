@@ -143,8 +143,8 @@ TEST(CaptureHelperProcess, RefusalsEveryStopAndRightsAsNobody) {
 TEST(CaptureHelperProcess, PassesOnTheGameTrafficOnlyWithTheClientsPayloadZeroed) {
   if (!test::CanCapture()) GTEST_SKIP() << test::kNeedsRoot;
   Helper helper(Capture("lo"));
-  std::uint8_t fileHeader[24];
-  ASSERT_EQ(read(helper.out[0], fileHeader, sizeof fileHeader), 24);
+  std::string stream(24, '\0');  // the file header: the capture is open
+  ASSERT_EQ(read(helper.out[0], stream.data(), stream.size()), 24);
   const std::vector<std::uint8_t> login = {'p', 'a', 's', 's', '=', 's', 'e', 'c', 'r', 'e', 't'};
   const std::vector<std::uint8_t> reply = {0xd3, 0x0d, 'w', 'o', 'r', 'l', 'd', 's'};
   for (const std::uint16_t port : {std::uint16_t{6901}, kGameServerPort}) {
@@ -155,12 +155,10 @@ TEST(CaptureHelperProcess, PassesOnTheGameTrafficOnlyWithTheClientsPayloadZeroed
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   kill(helper.pid, SIGTERM);
   EXPECT_EQ(helper.Wait().first, kExitOk);
-
-  // The rest of the stream, after the header already read, read back through libpcap.
-  std::string stream(reinterpret_cast<const char*>(fileHeader), sizeof fileHeader);
   char buffer[4096];
-  for (ssize_t got; (got = read(helper.out[0], buffer, sizeof buffer)) > 0;)
+  for (ssize_t got; (got = read(helper.out[0], buffer, sizeof buffer)) > 0;) {
     stream.append(buffer, static_cast<std::size_t>(got));
+  }
   FILE* file = fmemopen(stream.data(), stream.size(), "rb");
   char error[PCAP_ERRBUF_SIZE];
   pcap_t* pcap = pcap_fopen_offline(file, error);

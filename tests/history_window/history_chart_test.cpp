@@ -128,15 +128,10 @@ TEST_P(TickLabelTest, LabelsAreWholeAndApart) {
     int currentYear;
     bool year;
   };
-  const Case cases[] = {
-      {45, 2024, false},
-      {6 * 60, 2024, false},
-      {2 * 1440, 2024, false},
-      {2 * 1440, 2026, true},
-      {16 * 1440, 2024, false},
-      {120 * 1440, 2024, false},
-      {3 * 365 * 1440, 2024, true},
-  };
+  const Case cases[] = {{45, 2024, false},           {6 * 60, 2024, false},
+                        {2 * 1440, 2024, false},     {2 * 1440, 2026, true},
+                        {16 * 1440, 2024, false},    {120 * 1440, 2024, false},
+                        {3 * 365 * 1440, 2024, true}};
   constexpr double kOverhang = 30;
   for (const Case& c : cases) {
     for (const int width : {250, 700}) {

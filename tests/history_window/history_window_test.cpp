@@ -367,7 +367,7 @@ TEST_F(HistoryWindowTest, StateRoundTripsThroughTheSettingsFile) {
   EXPECT_EQ(read.hiddenSeries, QStringList({"WorldGroup 2", "thor"}));
   EXPECT_EQ(read.paneSplit, written.paneSplit);
   EXPECT_EQ(read.tableSplit, written.tableSplit);
-  EXPECT_EQ(ChartLines(*window).count(QStringLiteral("thor")), 1u);
+  EXPECT_EQ(ChartLines(*window).count(QStringLiteral("thor (right)")), 1u);
 }
 
 // Only the newest read is shown: an older one still running is cancelled and its result dropped.
