@@ -73,12 +73,16 @@ class StallMeter {
   double longestMs_ = 0;
 };
 
+// Runs the event loop until `done`, sleeping between events (the stall meter's timer wakes it at
+// least every 10 ms). Not processEvents with a time limit: that one returns at once when no event
+// waits, so the loop around it spun the GUI thread and took processor time from the window's
+// reading thread.
 template <typename Done>
 bool WaitFor(const Done& done) {
   QElapsedTimer waited;
   waited.start();
   while (!done() && waited.elapsed() < 60'000) {
-    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return done();
 }
