@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace dorvex {
 
@@ -22,5 +23,9 @@ bool IsOffsetTimeText(QByteArrayView text);
 // The time `stored` reads as (QDateTime::fromString with Qt::ISODate), without a parse through
 // QString when it has that form.
 QDateTime ReadOffsetTime(QByteArrayView stored);
+
+// The same time as its own clock reads it (its date and time, its offset aside), in milliseconds
+// since 1970-01-01 00:00 on that clock; none when `stored` does not read as a time.
+std::optional<qint64> ReadClockMs(QByteArrayView stored);
 
 }  // namespace dorvex

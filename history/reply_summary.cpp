@@ -61,7 +61,7 @@ std::optional<std::vector<ReplySummary>> ReadSummaries(const QString& path,
     ReplySummary& summary = summaries.emplace_back();
     summary.id = sqlite3_column_int64(row, 0);
     summary.captureMs = sqlite3_column_int64(row, 1);
-    summary.localTime = ReadOffsetTime(ColumnUtf8(row, 2));
+    summary.clockMs = ReadClockMs(ColumnUtf8(row, 2)).value_or(kNoClockTime);
     ColumnReplyView(row, 3, summary);
   }
   if (code != SQLITE_DONE) {
@@ -75,6 +75,11 @@ std::optional<std::vector<ReplySummary>> ReadSummaries(const QString& path,
 constexpr std::size_t kNewerRoom = 1024;
 
 }  // namespace
+
+QDateTime ClockTime(const ReplySummary& summary) {
+  if (summary.clockMs == kNoClockTime) return {};
+  return QDateTime::fromMSecsSinceEpoch(summary.clockMs, Qt::UTC);
+}
 
 std::int32_t PvpCount(const ReplySummary& summary) {
   return summary.worlds[PvpWorldIndex()];

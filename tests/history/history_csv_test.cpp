@@ -42,7 +42,7 @@ TEST(HistoryCsvTest, RowFollowsTheReport) {
   }
 }
 
-// Times read straight from the file's text read and export as Qt reads them.
+// Times read straight from the file's text read, export and show as Qt reads them.
 TEST(HistoryCsvTest, StoredTimesReadAsQtReadsThem) {
   for (const char* text :
        {"2024-05-01T21:00:00+09:00", "2024-02-29T00:00:59-05:30", "2023-02-29T00:00:00+09:00",
@@ -57,6 +57,12 @@ TEST(HistoryCsvTest, StoredTimesReadAsQtReadsThem) {
         std::tuple(qt.isValid(), qt.timeSpec(), qt.offsetFromUtc(), qt.date(), qt.time()))
         << text;
     EXPECT_EQ(OffsetTimeTextOf(text), OffsetTimeText(qt).toUtf8()) << text;
+    const std::optional<qint64> clock = ReadClockMs(text);
+    EXPECT_EQ(clock,
+              qt.isValid()
+                  ? std::optional(QDateTime(qt.date(), qt.time(), Qt::UTC).toMSecsSinceEpoch())
+                  : std::nullopt)
+        << text;
   }
 }
 

@@ -87,7 +87,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
   if (!summary) return {};
   if (role == Qt::DisplayRole) {
     if (index.column() == kTime) {
-      return summary->localTime.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+      return ClockTime(*summary).toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
     }
     const qint64 value = CellValue(*summary, index.column());
     return value == kNotMeasured ? QString() : QString::number(value);

@@ -337,7 +337,7 @@ void TfrmDVhistory::ShowRangeDates() {
   const dorvex::HistoryRange range = CurrentRange();
   QDate from = range.since.toLocalTime().date();
   if (range.since.isNull()) {
-    from = model_->Replies().empty() ? today : model_->Replies().front().localTime.date();
+    from = model_->Replies().empty() ? today : ClockTime(model_->Replies().front()).date();
   }
   SetDates(from, today);
 }
