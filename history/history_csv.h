@@ -9,6 +9,7 @@
 
 #include <QIODevice>
 #include <QString>
+#include <functional>
 
 #include "history/history_read.h"
 
@@ -17,8 +18,11 @@ namespace dorvex {
 QString HistoryCsvHeader();
 QString HistoryCsvRow(const HistoryReply& reply);
 
-// Writes the header and the rows of every reply of `path` in `range` to `out`.
-bool WriteHistoryCsv(const QString& path, const HistoryRange& range, QIODevice& out,
-                     QString& error);
+// Writes the header and the rows of every reply of `path` in `range` to `out`, in large writes.
+// `progress` gets the count of rows so far every kExportProgressStep rows, `written` (when given)
+// the final count.
+inline constexpr qint64 kExportProgressStep = 2000;
+bool WriteHistoryCsv(const QString& path, const HistoryRange& range, QIODevice& out, QString& error,
+                     const std::function<void(qint64)>& progress = {}, qint64* written = nullptr);
 
 }  // namespace dorvex

@@ -5,6 +5,7 @@
 #include <QString>
 #include <functional>
 
+#include "history/history_csv.h"
 #include "history/history_read.h"
 
 namespace dorvex {
@@ -19,7 +20,6 @@ bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const 
                           CsvExportFailure& failure);
 // As above, counting the replies written: `progress` gets the count so far every
 // kExportProgressStep replies, `written` the final count.
-inline constexpr qint64 kExportProgressStep = 2000;
 bool ExportHistoryCsvFile(const QString& path, const HistoryRange& range, const QString& target,
                           CsvExportFailure& failure, const std::function<void(qint64)>& progress,
                           qint64& written);

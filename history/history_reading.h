@@ -5,7 +5,11 @@
 #include <QDateTime>
 #include <QString>
 
+#include <QByteArrayView>
+#include <functional>
+
 #include "history/history_read.h"
+#include "history/reply_records.h"
 #include "history/sqlite_db.h"
 
 namespace dorvex::history_detail {
@@ -26,5 +30,20 @@ Stmt PrepareRangeQuery(sqlite3* db, const char* sql, const HistoryRange& range, 
                        QString& error);
 
 QDateTime UtcTimeAt(sqlite3_stmt* statement, int column);
+
+// A reply as the file keeps it, valid during its visit: its row, its local time's text (UTF-8)
+// and its records BLOB.
+struct StoredReply {
+  qint64 id = 0;
+  QByteArrayView localTime;
+  QByteArrayView records;
+};
+
+// As ForEachHistoryReply, without decoding: `start` gets the file's world names (the BLOBs'
+// world ids), then `visit` each reply of `range`, returning false when its records cannot be
+// read (the read fails as damaged).
+bool ForEachStoredReply(const QString& path, const HistoryRange& range,
+                        const std::function<void(const WorldNames&)>& start,
+                        const std::function<bool(const StoredReply&)>& visit, QString& error);
 
 }  // namespace dorvex::history_detail

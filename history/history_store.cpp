@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/private_files.h"
+#include "history/offset_time_text.h"
 #include "history/reply_records.h"
 #include "history/reply_view_columns.h"
 #include "history/sqlite_db.h"
@@ -268,9 +269,8 @@ bool HistoryStore::Write(std::deque<HistoryReply>::const_iterator first,
   for (auto it = first; it != last; ++it) {
     const HistoryReply& reply = *it;
     const qint64 utcMs = reply.captureTimeUtc.toMSecsSinceEpoch();
-    const QDateTime local = reply.localTime.toOffsetFromUtc(reply.localTime.offsetFromUtc());
     sqlite3_bind_int64(insertReply, 1, utcMs);
-    BindText(insertReply, 2, local.toString(Qt::ISODate));
+    BindText(insertReply, 2, OffsetTimeText(reply.localTime));
     BindText(insertReply, 3, reply.adapter);
     BindText(insertReply, 4, reply.serverAddress);
     sqlite3_bind_int(insertReply, 5, reply.serverPort);

@@ -80,19 +80,30 @@ std::optional<WorldNames> ReadWorldNames(sqlite3* db) {
   return names;
 }
 
-std::optional<std::vector<DecodedRecord>> DecodeRecords(QByteArrayView blob,
-                                                        const WorldNames& names) {
-  std::vector<DecodedRecord> records;
+bool DecodeStoredRecords(QByteArrayView blob, std::vector<StoredRecord>& records) {
+  records.clear();
   qsizetype at = 0;
   while (at < blob.size()) {
     std::uint64_t id = 0, count = 0;
     if (!GetVarint(blob, at, id) || !GetVarint(blob, at, count) ||
         count > std::numeric_limits<std::uint16_t>::max()) {
-      return std::nullopt;
+      return false;
     }
-    const auto name = names.constFind(static_cast<sqlite3_int64>(id));
+    records.push_back({static_cast<sqlite3_int64>(id), static_cast<std::uint16_t>(count)});
+  }
+  return true;
+}
+
+std::optional<std::vector<DecodedRecord>> DecodeRecords(QByteArrayView blob,
+                                                        const WorldNames& names) {
+  std::vector<StoredRecord> stored;
+  if (!DecodeStoredRecords(blob, stored)) return std::nullopt;
+  std::vector<DecodedRecord> records;
+  records.reserve(stored.size());
+  for (const StoredRecord& record : stored) {
+    const auto name = names.constFind(record.worldId);
     if (name == names.cend()) return std::nullopt;
-    records.push_back({*name, static_cast<std::uint16_t>(count)});
+    records.push_back({*name, record.count});
   }
   return records;
 }

@@ -50,6 +50,15 @@ std::optional<WorldNames> ReadWorldNames(sqlite3* db);
 std::optional<std::vector<DecodedRecord>> DecodeRecords(QByteArrayView blob,
                                                         const WorldNames& names);
 
+// A record as the BLOB holds it.
+struct StoredRecord {
+  sqlite3_int64 worldId = 0;
+  std::uint16_t count = 0;
+};
+// The records of `blob` into `records` (emptied first), their ids unchecked; false when the BLOB
+// is cut short or holds a count beyond 16 bits.
+bool DecodeStoredRecords(QByteArrayView blob, std::vector<StoredRecord>& records);
+
 // Fills each reply's BLOB from reply_record (version 2 to 3), one reply at a time, inside the
 // caller's transaction. False on an SQLite error (see sqlite3_errcode).
 bool FillRecordBlobs(sqlite3* db);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -17,14 +18,22 @@
 
 namespace dorvex {
 
+inline constexpr qint64 kNoClockTime = std::numeric_limits<qint64>::min();
+
 struct ReplySummary {
   qint64 id = 0;         // the reply's row in the file: later recordings have higher ones
   qint64 captureMs = 0;  // capture time, milliseconds since the epoch (UTC)
-  QDateTime localTime;   // the login time the report shows, with its UTC offset
-  Totals totals;         // the report's totals
+  // The login time the report shows as its own clock read it (ReadClockMs): a number, not a
+  // QDateTime, which holds a heap block per reply; kNoClockTime when the file's text is no time.
+  qint64 clockMs = kNoClockTime;
+  Totals totals;  // the report's totals
   // Each world's count field in table order, as the report shows it; kNotMeasured when empty.
   std::array<std::int32_t, kWorldTableSize> worlds{};
 };
+
+// The summary's login time: a UTC QDateTime whose date and time are those its clock read; invalid
+// for kNoClockTime.
+QDateTime ClockTime(const ReplySummary& summary);
 
 // The PVP world's count (urdr: no group total of its own), kNotMeasured when absent.
 std::int32_t PvpCount(const ReplySummary& summary);

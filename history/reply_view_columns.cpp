@@ -7,17 +7,31 @@
 
 namespace dorvex::history_detail {
 
+namespace {
+
+// The view's column names, each world's count column in `countPattern` (%1: its name).
+QByteArray ViewColumns(const char* countPattern) {
+  QByteArray names =
+      "total_grand, total_group1, total_group2, total_group3, total_group4, total_generation1, "
+      "total_generation2, total_generation3, total_generation4, total_generation5";
+  for (const World& world : WorldTable()) {
+    const QByteArray column =
+        "count_" + QByteArray(world.name.data(), static_cast<qsizetype>(world.name.size()));
+    names += ", " + QByteArray(countPattern).replace("%1", column);
+  }
+  return names;
+}
+
+}  // namespace
+
 const QByteArray& ReplyViewColumns() {
-  static const QByteArray columns = [] {
-    QByteArray names =
-        "total_grand, total_group1, total_group2, total_group3, total_group4, total_generation1, "
-        "total_generation2, total_generation3, total_generation4, total_generation5";
-    for (const World& world : WorldTable()) {
-      names += ", count_";
-      names += QByteArray(world.name.data(), static_cast<qsizetype>(world.name.size()));
-    }
-    return names;
-  }();
+  static const QByteArray columns = ViewColumns("%1");
+  return columns;
+}
+
+const QByteArray& ReplyViewReadColumns() {
+  static const QByteArray columns =
+      ViewColumns(QByteArray("coalesce(%1, " + QByteArray::number(kNotMeasured) + ')').constData());
   return columns;
 }
 
@@ -68,10 +82,7 @@ void ColumnReplyView(sqlite3_stmt* statement, int first, ReplySummary& view) {
     view.totals.generation[i] = sqlite3_column_int64(statement, first + 5 + static_cast<int>(i));
   }
   for (std::size_t i = 0; i < view.worlds.size(); ++i) {
-    const int column = first + 10 + static_cast<int>(i);
-    view.worlds[i] = sqlite3_column_type(statement, column) == SQLITE_NULL
-                         ? kNotMeasured
-                         : sqlite3_column_int(statement, column);
+    view.worlds[i] = sqlite3_column_int(statement, first + 10 + static_cast<int>(i));
   }
 }
 

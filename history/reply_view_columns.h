@@ -16,13 +16,15 @@ namespace dorvex::history_detail {
 inline constexpr int kReplyViewColumnCount = 10 + static_cast<int>(kWorldTableSize);
 // Their names, comma separated, in that order.
 const QByteArray& ReplyViewColumns();
+// The same for reading them back: an empty count field (NULL) reads as kNotMeasured.
+const QByteArray& ReplyViewReadColumns();
 
 // "?first, ?first+1, ..." for the view's columns.
 QByteArray ReplyViewPlaceholders(int first);
 
 // Binds the view of `counts` to the parameters from `first` on; an empty count field is NULL.
 void BindReplyView(sqlite3_stmt* statement, int first, const FieldCounts& counts);
-// The view in the columns from `first` on into `summary`; NULL is an empty count field.
+// The view in the columns (ReplyViewReadColumns) from `first` on into `summary`.
 void ColumnReplyView(sqlite3_stmt* statement, int first, ReplySummary& summary);
 
 // Computes the view of every reply of `db` from its records and writes it, inside the caller's

@@ -51,8 +51,13 @@ void BindText(sqlite3_stmt* statement, int index, const QString& text) {
 }
 
 QString ColumnText(sqlite3_stmt* statement, int column) {
+  const QByteArrayView text = ColumnUtf8(statement, column);
+  return QString::fromUtf8(text.data(), text.size());
+}
+
+QByteArrayView ColumnUtf8(sqlite3_stmt* statement, int column) {
   const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+  return QByteArrayView(text, sqlite3_column_bytes(statement, column));
 }
 
 }  // namespace dorvex::history_detail

@@ -3,6 +3,7 @@
 
 #include <sqlite3.h>
 
+#include <QByteArrayView>
 #include <QString>
 #include <memory>
 
@@ -33,5 +34,7 @@ bool QueryInt(sqlite3* db, const char* sql, std::int64_t& value);
 QString ErrorText(sqlite3* db);
 void BindText(sqlite3_stmt* statement, int index, const QString& text);
 QString ColumnText(sqlite3_stmt* statement, int column);
+// The column's text as UTF-8, valid until the statement steps on.
+QByteArrayView ColumnUtf8(sqlite3_stmt* statement, int column);
 
 }  // namespace dorvex::history_detail

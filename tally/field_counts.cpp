@@ -8,13 +8,21 @@ namespace dorvex {
 
 FieldCounts ReadFieldCounts(const FieldAccess& fields) {
   FieldCounts counts;
-  const auto worlds = WorldTable();
   const auto strings = WorldStringTable();
-  Totals& totals = counts.totals;
+  for (std::size_t i = 0; i < kWorldTableSize; ++i) {
+    counts.worlds[i] = CountOf(fields.TextOf(strings[i].fieldName));
+  }
+  counts.freeName = fields.TextOf(TempServerNameFieldString());
+  counts.freeCount = CountOf(fields.TextOf(TempServerQtyFieldString()));
+  counts.totals = SumTotals(counts);
+  return counts;
+}
+
+Totals SumTotals(const FieldCounts& counts) {
+  Totals totals;
+  const auto worlds = WorldTable();
   for (std::size_t i = 0; i < kWorldTableSize; ++i) {
     const World& world = worlds[i];
-    const std::int32_t count = CountOf(fields.TextOf(strings[i].fieldName));
-    counts.worlds[i] = count;
     // Groups and generations count from 1 in the table; 0 has no total of its own.
     std::int64_t* group = world.group == kPvpGroup
                               ? nullptr
@@ -23,15 +31,13 @@ FieldCounts ReadFieldCounts(const FieldAccess& fields) {
         world.generation == kNoGeneration
             ? nullptr
             : &totals.generation.at(static_cast<std::size_t>(world.generation - 1));
-    AddCount(count, {group, generation, &totals.grand});
+    AddCount(counts.worlds[i], {group, generation, &totals.grand});
   }
-  counts.freeName = fields.TextOf(TempServerNameFieldString());
-  counts.freeCount = CountOf(fields.TextOf(TempServerQtyFieldString()));
   // The free row counts only under a name.
   if (!counts.freeName.isEmpty()) {
     AddCount(counts.freeCount, {&totals.group.at(kTempServerGroup - 1), &totals.grand});
   }
-  return counts;
+  return totals;
 }
 
 FieldCounts CountsOfReply(const std::vector<DecodedRecord>& records) {

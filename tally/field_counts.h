@@ -28,6 +28,9 @@ struct FieldCounts {
 // The window's count fields at this moment.
 FieldCounts ReadFieldCounts(const FieldAccess& fields);
 
+// The ten totals of the worlds' counts and the free row of `counts` (its totals aside).
+Totals SumTotals(const FieldCounts& counts);
+
 // The count fields that `records` alone leave: what ShowCounts writes into empty fields from a
 // count store that holds only this reply.
 FieldCounts CountsOfReply(const std::vector<DecodedRecord>& records);

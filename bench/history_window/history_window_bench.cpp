@@ -5,8 +5,10 @@
 // (Refresh, as the main window does after each recorded reply); then exporting the whole range as
 // CSV, with its longest stall.
 //
-//   history_window_bench [REPLIES] [RUNS]   REPLIES generated replies (default 525600: a year, one
-//                                           a minute); RUNS runs of each (default 3)
+//   history_window_bench [REPLIES] [RUNS] [KEPT]
+//     REPLIES generated replies (default 525600: a year, one a minute); RUNS runs of each (default
+//     3); KEPT a history file kept between benchmarks: the runs work on a copy of it when it holds
+//     REPLIES replies, else it is made (a year takes minutes to generate).
 //
 // Prints the size of the generated file per reply. Exits with 1 when the history cannot be made, a
 // run fails or a figure is not a positive finite number. Runs on the current Qt platform (offscreen
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
@@ -70,12 +73,16 @@ class StallMeter {
   double longestMs_ = 0;
 };
 
+// Runs the event loop until `done`, sleeping between events (the stall meter's timer wakes it at
+// least every 10 ms). Not processEvents with a time limit: that one returns at once when no event
+// waits, so the loop around it spun the GUI thread and took processor time from the window's
+// reading thread.
 template <typename Done>
 bool WaitFor(const Done& done) {
   QElapsedTimer waited;
   waited.start();
   while (!done() && waited.elapsed() < 60'000) {
-    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return done();
 }
@@ -95,7 +102,7 @@ struct RunTimes {
   double readMs = 0;       // ForEachHistoryReply: every reply with its records (CSV export)
   double summarizeMs = 0;  // ReadReplySummaries: the window's summaries from the kept views
   double openMs = 0;
-  double repaintMs = 0;     // the shown chart painted again
+  double repaintMs = 0;    // the shown chart painted again
   double openStallMs = 0;  // the longest event-loop stall while opening
   double refreshMs = 0;
   double exportMs = 0;
@@ -201,24 +208,42 @@ RunTimes MeasureRun(const QString& path, const QDateTime& first, std::size_t cou
   return times;
 }
 
+// Makes the history of `replies` replies at `path`, copied from `kept` when that holds as many
+// (else generated, and kept there when `kept` is named).
+bool MakeHistory(const QString& path, const QString& kept, int replies, const QDateTime& first,
+                 QString& error) {
+  if (!kept.isEmpty() && QFileInfo::exists(kept)) {
+    QString countError;
+    if (dorvex::CountReplies(kept, {}, countError).value_or(-1) == replies) {
+      return QFile::copy(kept, path);
+    }
+    QFile::remove(kept);
+  }
+  if (replies < 1 || !dorvex::bench::WriteGeneratedHistory(path, replies, first, 60, error)) {
+    return false;
+  }
+  return kept.isEmpty() || QFile::copy(path, kept);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   const int replies = argc > 1 ? std::atoi(argv[1]) : 525'600;
   const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+  const QString kept = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
   QTemporaryDir folder;
   const QString path = folder.filePath(QStringLiteral("history.sqlite"));
   QString error;
   QElapsedTimer made;
   made.start();
   const QDateTime first(QDate(2024, 1, 1), QTime(0, 0), Qt::UTC);
-  if (replies < 1 || !dorvex::bench::WriteGeneratedHistory(path, replies, first, 60, error)) {
+  if (!MakeHistory(path, kept, replies, first, error)) {
     std::printf("cannot make a history of %d replies: %s\n", replies, qPrintable(error));
     return 1;
   }
-  std::printf("history of %d replies made in %.0f ms, %.0f bytes of file per reply\n", replies,
-              static_cast<double>(made.elapsed()),
+  std::printf("history of %d replies made or copied in %.0f ms, %.0f bytes of file per reply\n",
+              replies, static_cast<double>(made.elapsed()),
               static_cast<double>(QFileInfo(path).size()) / replies);
   std::vector<RunTimes> measured;
   for (int run = 0; run < runs; ++run) {

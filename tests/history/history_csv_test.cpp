@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <tuple>
 
 #include "history/history_csv.h"
+#include "history/offset_time_text.h"
 #include "tests/support/qstring_printer.h"
 
 namespace dorvex {
@@ -37,6 +39,30 @@ TEST(HistoryCsvTest, RowFollowsTheReport) {
   for (const Case& c : cases) {
     const HistoryReply reply{utc, utc.toOffsetFromUtc(9 * 3600), {}, {}, 6900, c.records};
     EXPECT_EQ(HistoryCsvRow(reply), ("2024-05-01T21:00:00+09:00," + c.cells.join(u',') + "\r\n"));
+  }
+}
+
+// Times read straight from the file's text read, export and show as Qt reads them.
+TEST(HistoryCsvTest, StoredTimesReadAsQtReadsThem) {
+  for (const char* text :
+       {"2024-05-01T21:00:00+09:00", "2024-02-29T00:00:59-05:30", "2023-02-29T00:00:00+09:00",
+        "2024-05-01T24:00:00+09:00", "2024-05-01T21:00:00Z", "2024-05-01T21:00:00+00:00",
+        "2024-05-01T21:00:00.123+09:00", "2024-05-01T21:00:00+14:00", "2024-05-01T21:00:00+15:00",
+        "0999-05-01T21:00:00+09:00", "2024-05-01 21:00:00+09:00", "2024-05-01T21:00:00+09:60",
+        ""}) {
+    const QDateTime qt = QDateTime::fromString(QString::fromUtf8(text), Qt::ISODate);
+    const QDateTime read = ReadOffsetTime(text);
+    EXPECT_EQ(
+        std::tuple(read.isValid(), read.timeSpec(), read.offsetFromUtc(), read.date(), read.time()),
+        std::tuple(qt.isValid(), qt.timeSpec(), qt.offsetFromUtc(), qt.date(), qt.time()))
+        << text;
+    EXPECT_EQ(OffsetTimeTextOf(text), OffsetTimeText(qt).toUtf8()) << text;
+    const std::optional<qint64> clock = ReadClockMs(text);
+    EXPECT_EQ(clock,
+              qt.isValid()
+                  ? std::optional(QDateTime(qt.date(), qt.time(), Qt::UTC).toMSecsSinceEpoch())
+                  : std::nullopt)
+        << text;
   }
 }
 

@@ -7,13 +7,16 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <tuple>
 
+#include "history/history_csv.h"
 #include "history/history_store.h"
 #include "history/reply_records.h"
 #include "history/reply_summary.h"
+#include "tally/count_store.h"
 #include "tally/field_counts.h"
 #include "tally/world_table.h"
 #include "tests/support/history_support.h"
@@ -38,6 +41,10 @@ std::vector<HistoryReply> Replies(int worldReplies) {
   }
   replies.push_back(MakeReply(-5, {{"urdr", 65535}, {"新世界", 0}, {"Magni", 3}, {"magni", 4}}));
   replies.push_back(MakeReply(-5, {{"verdandi", 1}, {"urdr", 2}, {"verdandi", 3}}));
+  HistoryReply& unknown = replies.emplace_back(MakeReply(-7, {{"thor", 5}}));
+  for (int i = 0; i < CountStore::kMaxUnlisted + 6; ++i) {  // the oldest ones are given up
+    unknown.records.push_back({QStringLiteral("w%1").arg(i % 70), static_cast<std::uint16_t>(i)});
+  }
   replies.push_back(MakeReply(-9));
   replies.back().adapter.clear();
   replies.back().serverAddress = QStringLiteral("192.168.1.20");
@@ -76,7 +83,8 @@ void MakeOldFile(const QString& path, int version, const std::vector<HistoryRepl
   ASSERT_EQ(RawDb(path).Value("PRAGMA user_version"), std::to_string(version));
 }
 
-// `path` holds `expected` (oldest first, ties in recording order), each with its report's view.
+// `path` holds `expected` (oldest first, ties in recording order), each with its report's view,
+// and exports the CSV rows of `expected`.
 void ExpectHolds(const QString& path, std::vector<HistoryReply> expected) {
   std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
     return a.captureTimeUtc < b.captureTimeUtc;
@@ -104,6 +112,12 @@ void ExpectHolds(const QString& path, std::vector<HistoryReply> expected) {
         std::tie(counts.totals.grand, counts.totals.group, counts.totals.generation, counts.worlds))
         << i;
   }
+  QString csv = HistoryCsvHeader();
+  for (const HistoryReply& reply : expected) csv += HistoryCsvRow(reply);
+  QBuffer exported;
+  exported.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(WriteHistoryCsv(path, {}, exported, error)) << error.toStdString();
+  EXPECT_EQ(exported.data().toStdString(), csv.toStdString());
 }
 
 class HistoryV3Test : public ::testing::TestWithParam<int> {

@@ -1,16 +1,15 @@
 #include "window/history/chart_series.h"
 
-#include <functional>
-
 #include "tally/world_table.h"
 
 namespace dorvex {
 
 namespace {
 
-// The line of `value` over every summary; a kNotMeasured value leaves no point.
-ChartSeries LineOf(QString name, const std::vector<ReplySummary>& summaries,
-                   const std::function<std::int64_t(const ReplySummary&)>& value,
+// The line of `value` over every summary; a kNotMeasured value leaves no point. A template, not a
+// std::function: it is called once per reply and line.
+template <typename Value>
+ChartSeries LineOf(QString name, const std::vector<ReplySummary>& summaries, const Value& value,
                    bool world = false) {
   ChartSeries series{std::move(name), {}, world};
   series.points.reserve(summaries.size());

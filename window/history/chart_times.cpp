@@ -13,6 +13,8 @@ std::vector<qint64> ReplyTimes(std::span<const ChartSeries> series) {
     own.clear();
     own.reserve(each.points.size());
     for (const QPointF& point : each.points) own.push_back(static_cast<qint64>(point.x()));
+    // Mostly every line has a point at every reply: nothing to merge.
+    if (std::includes(times.begin(), times.end(), own.begin(), own.end())) continue;
     merged.clear();
     merged.reserve(times.size() + own.size());
     std::set_union(times.begin(), times.end(), own.begin(), own.end(), std::back_inserter(merged));

@@ -80,18 +80,15 @@ HistoryChart::HistoryChart(QWidget* parent) : QWidget(parent) {
 }
 
 void HistoryChart::SetSeries(std::vector<ChartSeries> series) {
-  series_ = std::move(series);
-  times_ = ReplyTimes(series_);
-  gapMs_ = GapThresholdMs(times_);
-  gaps_ = FindGaps(times_, gapMs_);
-  days_.clear();
-  if (!times_.empty()) {
-    const std::vector<qint64> midnights = LocalMidnights(times_.front(), times_.back());
-    for (const ChartSeries& each : series_) {
-      days_.push_back(DailyBuckets(each.points, midnights, gapMs_));
-    }
-  }
-  days_.resize(series_.size());
+  SetData(PrepareChart(std::move(series)));
+}
+
+void HistoryChart::SetData(ChartData prepared) {
+  series_ = std::move(prepared.series);
+  times_ = std::move(prepared.times);
+  gapMs_ = prepared.gapMs;
+  gaps_ = std::move(prepared.gaps);
+  days_ = std::move(prepared.days);
   if (zoomed_) {
     SetView(viewFrom_, viewTo_);
   } else {

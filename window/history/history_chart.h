@@ -14,9 +14,7 @@
 
 class QPainter;
 
-#include "window/history/chart_series.h"
-#include "window/history/chart_shapes.h"
-#include "window/history/chart_times.h"
+#include "window/history/chart_data.h"
 
 namespace dorvex {
 
@@ -28,6 +26,8 @@ class HistoryChart : public QWidget {
 
   // Replaces every series. The time axis shows all of them, or, when zoomed, stays where it was.
   void SetSeries(std::vector<ChartSeries> series);
+  // The same with the series already prepared (PrepareChart).
+  void SetData(ChartData prepared);
   const std::vector<ChartSeries>& Series() const { return series_; }
   // The chosen reply, marked on the chart by a vertical line; -1: none.
   void MarkReply(qint64 captureMs);

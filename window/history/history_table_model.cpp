@@ -24,19 +24,19 @@ static_assert(kGeneration1 == HistoryTableModel::kFirstOptionalColumn);
 
 void HistoryTableModel::SetReplies(std::vector<ReplySummary> summaries) {
   beginResetModel();
-  summaries_ = std::move(summaries);
+  shared_ = std::make_shared<const std::vector<ReplySummary>>(std::move(summaries));
   Reorder();
   endResetModel();
 }
 
 const ReplySummary* HistoryTableModel::ReplyAt(int row) const {
   if (row < 0 || row >= rowCount()) return nullptr;
-  return &summaries_[order_[static_cast<std::size_t>(row)]];
+  return &Replies()[order_[static_cast<std::size_t>(row)]];
 }
 
 int HistoryTableModel::RowOf(qint64 id) const {
   const auto found = std::find_if(order_.begin(), order_.end(),
-                                  [&](std::size_t i) { return summaries_[i].id == id; });
+                                  [&](std::size_t i) { return Replies()[i].id == id; });
   return found == order_.end() ? -1 : static_cast<int>(found - order_.begin());
 }
 
@@ -63,11 +63,11 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order) {
 
 // The replies come oldest first (ties in recording order): sorted by time, they stay so.
 void HistoryTableModel::Reorder() {
-  order_.resize(summaries_.size());
+  order_.resize(Replies().size());
   std::iota(order_.begin(), order_.end(), std::size_t{0});
   if (sortColumn_ != kTime) {
-    std::vector<qint64> keys(summaries_.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = CellValue(summaries_[i], sortColumn_);
+    std::vector<qint64> keys(Replies().size());
+    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = CellValue(Replies()[i], sortColumn_);
     std::stable_sort(order_.begin(), order_.end(),
                      [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
   }
@@ -75,7 +75,7 @@ void HistoryTableModel::Reorder() {
 }
 
 int HistoryTableModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(summaries_.size());
+  return parent.isValid() ? 0 : static_cast<int>(Replies().size());
 }
 
 int HistoryTableModel::columnCount(const QModelIndex& parent) const {
@@ -87,7 +87,7 @@ QVariant HistoryTableModel::data(const QModelIndex& index, int role) const {
   if (!summary) return {};
   if (role == Qt::DisplayRole) {
     if (index.column() == kTime) {
-      return summary->localTime.toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+      return ClockTime(*summary).toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
     }
     const qint64 value = CellValue(*summary, index.column());
     return value == kNotMeasured ? QString() : QString::number(value);

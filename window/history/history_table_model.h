@@ -7,6 +7,7 @@
 // plain numbers, since a proxy's sort through QVariants takes seconds over a year of replies.
 
 #include <QAbstractTableModel>
+#include <memory>
 #include <vector>
 
 #include "history/reply_summary.h"
@@ -20,7 +21,9 @@ class HistoryTableModel : public QAbstractTableModel {
   static constexpr int kFirstOptionalColumn = 7;
 
   void SetReplies(std::vector<ReplySummary> summaries);  // oldest first, as read
-  const std::vector<ReplySummary>& Replies() const { return summaries_; }
+  const std::vector<ReplySummary>& Replies() const { return *shared_; }
+  // The same, for a reading thread to read while the table shows them (never changed in place).
+  std::shared_ptr<const std::vector<ReplySummary>> SharedReplies() const { return shared_; }
   // The summary shown in `row`; null when there is no such row.
   const ReplySummary* ReplyAt(int row) const;
   // The row showing the reply of row `id` in the file, -1 when none does.
@@ -37,8 +40,9 @@ class HistoryTableModel : public QAbstractTableModel {
   qint64 CellValue(const ReplySummary& summary, int column) const;  // kNotMeasured: empty
   void Reorder();
 
-  std::vector<ReplySummary> summaries_;
-  std::vector<std::size_t> order_;  // row -> index into summaries_
+  std::shared_ptr<const std::vector<ReplySummary>> shared_ =
+      std::make_shared<const std::vector<ReplySummary>>();
+  std::vector<std::size_t> order_;  // row -> index into Replies()
   int sortColumn_ = 0;
   Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };

@@ -27,6 +27,7 @@
 #include "history/reply_summary.h"
 #include "tally/field_counts.h"
 #include "tally/world_table.h"
+#include "window/history/chart_data.h"
 #include "window/history/chart_series.h"
 #include "window/history/frozen_column_table.h"
 #include "window/history/history_chart.h"
@@ -41,6 +42,9 @@ namespace {
 constexpr int kDesignedWidth = 1000;
 constexpr int kDesignedHeight = 680;
 constexpr double kDesignedLineHeight = 16;
+// Columns fit the rows in view and this many more (the newest, unless sorted otherwise): Qt's
+// 1000 laid out the texts of 1000 rows on the GUI thread after each read (~40 ms).
+constexpr int kSizedRows = 100;
 // Typed or stepped dates are read once they rest this long.
 constexpr int kDateDebounceMs = 300;
 
@@ -132,6 +136,7 @@ void TfrmDVhistory::BuildLayout() {
   table_->verticalHeader()->hide();
   table->SetRowHeight(table_->fontMetrics().height() + 6);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  table_->horizontalHeader()->setResizeContentsPrecision(kSizedRows);
   table_->setSortingEnabled(true);
   table_->sortByColumn(0, Qt::DescendingOrder);
   table_->horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -332,14 +337,14 @@ void TfrmDVhistory::ShowRangeDates() {
   const dorvex::HistoryRange range = CurrentRange();
   QDate from = range.since.toLocalTime().date();
   if (range.since.isNull()) {
-    from = model_->Replies().empty() ? today : model_->Replies().front().localTime.date();
+    from = model_->Replies().empty() ? today : ClockTime(model_->Replies().front()).date();
   }
   SetDates(from, today);
 }
 
 void TfrmDVhistory::Reload() {
   pending_ = Pending::kNothing;
-  StartRead(CurrentRange(), std::nullopt);
+  StartRead(CurrentRange(), nullptr);
 }
 
 // Reads only the replies recorded since, when the range is open-ended and what is shown is
@@ -353,22 +358,30 @@ void TfrmDVhistory::ReadNewer() {
     return;
   }
   pending_ = Pending::kNothing;
-  StartRead(range, shown);
+  StartRead(range, model_->SharedReplies());
 }
 
-// Reads off the GUI thread; a newer read cancels this one and its result is never shown.
+// Reads off the GUI thread, and makes the chart there too; a newer read cancels this one and its
+// result is never shown.
 void TfrmDVhistory::StartRead(const dorvex::HistoryRange& range,
-                              std::optional<std::vector<dorvex::ReplySummary>> shown) {
+                              std::shared_ptr<const std::vector<dorvex::ReplySummary>> shown) {
   ShowBusy(QStringLiteral("Reading…"));
-  reads_.Start([this, path = historyPath_, range, shown = std::move(shown)](
-                   const std::atomic<bool>& cancelled) -> std::function<void()> {
-    const dorvex::ReadCancelScope scope(cancelled);
-    QString error;
-    auto summaries = std::make_shared<std::optional<std::vector<dorvex::ReplySummary>>>(
-        shown ? dorvex::ReadNewerSummaries(path, *shown, range.since, error)
-              : dorvex::ReadReplySummaries(path, range, error));
-    return [this, summaries, error] { ShowReplies(std::move(*summaries), error); };
-  });
+  reads_.Start(
+      [this, path = historyPath_, range, shown = std::move(shown),
+       worlds = CheckedWorlds()](const std::atomic<bool>& cancelled) -> std::function<void()> {
+        const dorvex::ReadCancelScope scope(cancelled);
+        QString error;
+        auto summaries = std::make_shared<std::optional<std::vector<dorvex::ReplySummary>>>(
+            shown ? dorvex::ReadNewerSummaries(path, *shown, range.since, error)
+                  : dorvex::ReadReplySummaries(path, range, error));
+        auto chart = std::make_shared<dorvex::ChartData>();
+        if (*summaries && !cancelled) {
+          *chart = dorvex::PrepareChart(dorvex::BuildChartSeries(**summaries, worlds));
+        }
+        return [this, summaries, chart, worlds, error] {
+          ShowReplies(std::move(*summaries), error, std::move(*chart), worlds);
+        };
+      });
 }
 
 bool TfrmDVhistory::Busy() const {
@@ -382,9 +395,10 @@ void TfrmDVhistory::ShowBusy(const QString& text) {
 }
 
 // Shows `summaries` (or `error` when they could not be read), keeping the chosen reply chosen
-// while it is still among them.
+// while it is still among them. `chart` is their chart with the lines of `chartedWorlds`.
 void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
-                                const QString& error) {
+                                const QString& error, dorvex::ChartData chart,
+                                const std::vector<std::size_t>& chartedWorlds) {
   const dorvex::ReplySummary* chosen = model_->ReplyAt(table_->currentIndex().row());
   qint64 chosenId = chosen ? chosen->id : -1;
   // The first replies read after opening show the newest one's report.
@@ -395,7 +409,12 @@ void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>>
   progress_->setVisible(exports_.Busy());
   shownRead_ = summaries.has_value();
   model_->SetReplies(summaries ? std::move(*summaries) : std::vector<dorvex::ReplySummary>{});
-  DrawChart();
+  // Worlds ticked during the read need lines of their own.
+  if (shownRead_ && chartedWorlds == CheckedWorlds()) {
+    chart_->SetData(std::move(chart));
+  } else {
+    DrawChart();
+  }
   ShowRangeDates();
   const std::size_t count = model_->Replies().size();
   if (!shownRead_) {
@@ -414,14 +433,18 @@ void TfrmDVhistory::ShowReplies(std::optional<std::vector<dorvex::ReplySummary>>
   OnReplyChosen();
 }
 
-void TfrmDVhistory::DrawChart() {
+std::vector<std::size_t> TfrmDVhistory::CheckedWorlds() const {
   std::vector<std::size_t> worlds;
   for (int i = 0; i < worldList_->count(); ++i) {
     if (worldList_->item(i)->checkState() == Qt::Checked) {
       worlds.push_back(static_cast<std::size_t>(i));
     }
   }
-  chart_->SetSeries(dorvex::BuildChartSeries(model_->Replies(), worlds));
+  return worlds;
+}
+
+void TfrmDVhistory::DrawChart() {
+  chart_->SetSeries(dorvex::BuildChartSeries(model_->Replies(), CheckedWorlds()));
 }
 
 void TfrmDVhistory::ShowMessage(const QString& text) {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "history/reply_summary.h"
 #include "tally/report.h"
 #include "window/history/background_work.h"
+#include "window/history/chart_data.h"
 #include "window/history/history_window_settings.h"
 
 class QComboBox;
@@ -87,11 +89,13 @@ class TfrmDVhistory : public QWidget {
   void ReadAgain();                    // the whole range: now when shown, else at the next show
   void Reload();
   void ReadNewer();
+  // `shown`: the replies shown, to bring up to date with those recorded since; null: read anew.
   void StartRead(const dorvex::HistoryRange& range,
-                 std::optional<std::vector<dorvex::ReplySummary>> shown);
+                 std::shared_ptr<const std::vector<dorvex::ReplySummary>> shown);
   void ShowBusy(const QString& text);
-  void ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries,
-                   const QString& error);
+  void ShowReplies(std::optional<std::vector<dorvex::ReplySummary>> summaries, const QString& error,
+                   dorvex::ChartData chart, const std::vector<std::size_t>& chartedWorlds);
+  std::vector<std::size_t> CheckedWorlds() const;  // table indexes of the worlds to chart
   void DrawChart();
   void ShowMessage(const QString& text);
   void CopyReport();
