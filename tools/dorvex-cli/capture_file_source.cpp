@@ -27,22 +27,26 @@ CaptureFileSource::~CaptureFileSource() {
   if (handle_) pcap_close(handle_);
 }
 
-LoginTime::Clock CaptureFileSource::LoginClock() {
-  return [this] {
-    Prime();
-    return haveFrameTime_ ? FrameTime() : QDateTime();
-  };
+LoginTime::NumberClock CaptureFileSource::LoginClock() {
+  return {[this] {
+            Prime();
+            return haveFrameTime_ ? CaptureMSecsSinceEpoch(frameTime_)
+                                  : PayloadOrigin::kNoCaptureTime;
+          },
+          [this](std::int64_t captureMs) {
+            return captureMs == PayloadOrigin::kNoCaptureTime ? QDateTime() : LocalTime(captureMs);
+          }};
 }
 
-QDateTime CaptureFileSource::FrameTime() {
-  // Asking the time zone for every payload costs a file lookup each time: its offset is asked
-  // once per second of capture time instead, and the same wall-clock time given with it.
-  if (frameTime_.tv_sec != offsetSecond_) {
-    offsetSecond_ = frameTime_.tv_sec;
+QDateTime CaptureFileSource::LocalTime(std::int64_t captureMs) {
+  // Asking the time zone costs a file lookup each time: its offset is asked once per second of
+  // capture time, and the same wall-clock time given with it.
+  const std::int64_t second = captureMs >= 0 ? captureMs / 1000 : (captureMs - 999) / 1000;
+  if (second != offsetSecond_) {
+    offsetSecond_ = second;
     utcOffset_ = QDateTime::fromSecsSinceEpoch(offsetSecond_).offsetFromUtc();
   }
-  return QDateTime::fromMSecsSinceEpoch(CaptureMSecsSinceEpoch(frameTime_), Qt::OffsetFromUTC,
-                                        utcOffset_);
+  return QDateTime::fromMSecsSinceEpoch(captureMs, Qt::OffsetFromUTC, utcOffset_);
 }
 
 void CaptureFileSource::Prime() {
@@ -104,7 +108,7 @@ bool CaptureFileSource::Deliver(const PayloadSink& sink, SourceError& error) {
     if (!segment) continue;
     const SegmentSource source = SourceOf(*segment);
     sink(segment->TCPData, segment->TCPDataLength,
-         PayloadOrigin{CaptureTimeUtc(frameTime_), source.address, source.port, {}});
+         PayloadOrigin{CaptureMSecsSinceEpoch(frameTime_), source.address, source.port, {}});
   }
   if (readResult_ == PCAP_ERROR) {
     error.message = QStringLiteral("%1: cannot read: %2")
