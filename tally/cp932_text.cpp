@@ -18,6 +18,11 @@ std::size_t UnitLength(const std::uint8_t* bytes, std::size_t pos, std::size_t l
   return IsLeadByte(bytes[pos]) && pos + 1 < length && IsTrailByte(bytes[pos + 1]) ? 2 : 1;
 }
 
+// The place of a unit in the table of unit characters: 0x00XX single, 0xLLTT double.
+std::size_t UnitIndex(const std::uint8_t* bytes, std::size_t length) {
+  return length == 2 ? std::size_t{bytes[0]} << 8 | bytes[1] : bytes[0];
+}
+
 }  // namespace
 
 Cp932Decoder::Cp932Decoder() {
@@ -70,7 +75,9 @@ bool Cp932Decoder::DecodeShort(const std::uint8_t* bytes, std::size_t length, ch
       continue;
     }
     const std::size_t unit = UnitLength(bytes, pos, length);
-    const char16_t c = UnitChar(bytes + pos, unit);
+    char16_t c = kUnknown;
+    if (!unitChars_.empty()) c = unitChars_[UnitIndex(bytes + pos, unit)];
+    if (c == kUnknown) c = UnitChar(bytes + pos, unit);
     if (c == kNotOneUnit) return false;
     out[outLength++] = c;
     pos += unit;
@@ -90,8 +97,7 @@ bool Cp932Decoder::AsciiAsItself(std::uint8_t b) {
 
 char16_t Cp932Decoder::UnitChar(const std::uint8_t* bytes, std::size_t length) {
   if (unitChars_.empty()) unitChars_.assign(0x10000, kUnknown);
-  const std::size_t index = length == 2 ? std::size_t{bytes[0]} << 8 | bytes[1] : bytes[0];
-  char16_t& c = unitChars_[index];
+  char16_t& c = unitChars_[UnitIndex(bytes, length)];
   if (c == kUnknown) {
     // Units decode on their own as within a text: the decoder keeps no state between them.
     const QString unit = DecodeUnit(bytes, length);

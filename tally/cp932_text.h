@@ -39,7 +39,7 @@ class Cp932Decoder {
   void RenewDecoder();
 
   std::optional<QStringDecoder> decoder_;
-  std::vector<char16_t> unitChars_;  // by the unit's bytes: 0x00XX single, 0xLLTT double
+  std::vector<char16_t> unitChars_;              // by UnitIndex of the unit's bytes
   std::array<std::int8_t, 0x80> asciiAsItself_;  // -1: not asked yet
 };
 

@@ -26,9 +26,11 @@ std::size_t InlineText::Hash() const {
   if (size_ == 0) return qHash(longer_);
   // Four chars a word: a short name costs a few multiplications.
   std::uint64_t hash = size_;
+  // Chars past size_ are zero, so that whole words may be read.
+  static_assert(kInlineSize % 4 == 0);
   for (std::size_t i = 0; i < size_; i += 4) {
     std::uint64_t word = 0;
-    std::memcpy(&word, chars_.data() + i, sizeof(char16_t) * std::min<std::size_t>(4, size_ - i));
+    std::memcpy(&word, chars_.data() + i, sizeof word);
     hash = (hash ^ word) * 0x9E3779B97F4A7C15u;
     hash ^= hash >> 29;
   }

@@ -28,8 +28,8 @@ class InlineText {
   friend bool operator==(const InlineText& a, const InlineText& b) { return a.View() == b.View(); }
 
  private:
-  std::array<char16_t, kInlineSize> chars_{};
-  std::uint8_t size_ = 0;  // of chars_; 0 when longer_ holds the text
+  std::array<char16_t, kInlineSize> chars_{};  // zero past size_
+  std::uint8_t size_ = 0;                      // of chars_; 0 when longer_ holds the text
   QString longer_;
 };
 

@@ -66,7 +66,7 @@ InlineText WorldListReader::DecodeName(const std::uint8_t* name) {
   }
   for (std::size_t i = 0; i < length; ++i) {
     const char16_t c = chars[i];
-    if (c < 0x20 || c >= 0x7F) chars[i] = ShownChar(QChar(c)).unicode();
+    if ((c < 0x20 || c >= 0x7F) && !IsKanaOrIdeograph(c)) chars[i] = ShownChar(QChar(c)).unicode();
   }
   return InlineText(QStringView(chars.data(), static_cast<qsizetype>(length)));
 }
