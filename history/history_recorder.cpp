@@ -5,7 +5,7 @@
 namespace dorvex {
 
 HistoryReply ToHistoryReply(const RecognisedReply& reply) {
-  return {reply.origin.captureTimeUtc,    reply.loginTime,   reply.origin.adapter,
+  return {reply.origin.CaptureTimeUtc(),  reply.loginTime,   reply.origin.adapter,
           IPv4Text(reply.origin.address), reply.origin.port, reply.records};
 }
 

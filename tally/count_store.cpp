@@ -5,58 +5,59 @@
 
 #include "tally/memory_fields.h"
 #include "tally/totals.h"
+#include "tally/world_table.h"
 
 namespace dorvex {
 
 namespace {
 
-// The key under which names equal letter case aside meet: each code point case-folded, as
-// QString::compare with Qt::CaseInsensitive folds them.
-QString FoldedKey(QStringView name) {
-  QString key;
-  key.reserve(name.size());
-  for (qsizetype i = 0; i < name.size(); ++i) {
-    char32_t c = name[i].unicode();
-    if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
-      c = QChar::surrogateToUcs4(name[i].unicode(), name[i + 1].unicode());
-      ++i;
-    }
-    const char32_t folded = QChar::toCaseFolded(c);
-    if (QChar::requiresSurrogates(folded)) {
-      key += QChar(QChar::highSurrogate(folded));
-      key += QChar(QChar::lowSurrogate(folded));
-    } else {
-      key += QChar(static_cast<char16_t>(folded));
-    }
-  }
-  return key;
+bool IsAsciiLetter(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
 }
 
 bool HasCountField(QStringView name) {
   static const MemoryFieldSet fields;
+  // Control names are letters only (checked once), so that a name with any other character has
+  // no count field without a search of the fields.
+  static const bool lettersOnly = [] {
+    const auto allLetters = [](const QString& text) {
+      return std::all_of(text.begin(), text.end(),
+                         [](QChar c) { return IsAsciiLetter(c.unicode()); });
+    };
+    const auto worlds = WorldStringTable();
+    return std::all_of(worlds.begin(), worlds.end(),
+                       [&](const WorldStrings& world) { return allLetters(world.fieldName); }) &&
+           allLetters(TempServerNameFieldString()) && allLetters(TempServerQtyFieldString());
+  }();
+  if (lettersOnly &&
+      !std::all_of(name.begin(), name.end(), [](QChar c) { return IsAsciiLetter(c.unicode()); })) {
+    return false;
+  }
   return CountFieldOf(fields, name) != FieldAccess::kNoField;
 }
 
 }  // namespace
 
 void CountStore::Set(const QString& name, const QString& countText) {
-  QString key = FoldedKey(name);
-  if (Entry* entry = Find(key)) {
+  InlineText key = FoldedKey(name);
+  const std::size_t hash = key.Hash();
+  if (Entry* entry = Find(key, hash)) {
     entry->countText = countText;
     entry->count = kNoNumber;
     entry->textOf = kNoNumber;
     return;
   }
-  Append(name, std::move(key), countText, kNoNumber);
+  Append(name, std::move(key), hash, countText, kNoNumber);
 }
 
 CountStore::Handle CountStore::SetCount(QStringView name, std::uint16_t count) {
-  QString key = FoldedKey(name);
-  if (Entry* entry = Find(key)) {
+  InlineText key = FoldedKey(name);
+  const std::size_t hash = key.Hash();
+  if (Entry* entry = Find(key, hash)) {
     SetNumber(*entry, count);
     return HandleOf(static_cast<std::uint32_t>(entry - slots_.data()), *entry);
   }
-  return Append(name.toString(), std::move(key), QString(), count);
+  return Append(name, std::move(key), hash, QString(), count);
 }
 
 bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
@@ -66,6 +67,15 @@ bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
   if (HandleOf(static_cast<std::uint32_t>(slot), entry) != handle) return false;
   SetNumber(entry, count);
   return true;
+}
+
+const QString& CountStore::Name(int index) const {
+  const Entry& entry = EntryAt(index);
+  if (!entry.nameTextMade) {
+    entry.nameText = entry.name.ToString();
+    entry.nameTextMade = true;
+  }
+  return entry.nameText;
 }
 
 const QString& CountStore::CountText(int index) const {
@@ -93,12 +103,14 @@ void CountStore::SetNumber(Entry& entry, std::uint16_t count) {
   entry.count = count;
 }
 
-CountStore::Entry* CountStore::Find(const QString& key) {
-  const auto slot = slotByKey_.constFind(key);
-  return slot == slotByKey_.cend() ? nullptr : &slots_[*slot];
+CountStore::Entry* CountStore::Find(const InlineText& key, std::size_t hash) {
+  const std::uint32_t slot =
+      slotByKey_.Find(hash, [&](std::uint32_t s) { return slots_[s].key == key; });
+  return slot == SlotIndex::kNone ? nullptr : &slots_[slot];
 }
 
-CountStore::Handle CountStore::Append(QString name, QString key, QString countText, int count) {
+CountStore::Handle CountStore::Append(QStringView name, InlineText key, std::size_t hash,
+                                      QString countText, int count) {
   const bool listed = HasCountField(name);
   std::uint32_t slot;
   if (freeSlots_.empty()) {
@@ -109,12 +121,15 @@ CountStore::Handle CountStore::Append(QString name, QString key, QString countTe
     freeSlots_.pop_back();
   }
   Entry& entry = slots_[slot];
-  entry.name = std::move(name);
+  entry.name = InlineText(name);
+  entry.nameText = QString();
+  entry.nameTextMade = false;
   entry.countText = std::move(countText);
   entry.count = count;
   entry.textOf = kNoNumber;
   entry.listed = listed;
-  slotByKey_.insert(key, slot);
+  entry.keyHash = hash;
+  slotByKey_.Insert(entry.keyHash, slot);
   entry.key = std::move(key);
   order_.push_back(slot);
   const Handle handle = HandleOf(slot, entry);
@@ -131,11 +146,13 @@ void CountStore::GiveUpOldestUnlisted() {
   const std::uint32_t slot = *oldest;
   order_.erase(oldest);
   Entry& entry = slots_[slot];
-  slotByKey_.remove(entry.key);
+  slotByKey_.Erase(entry.keyHash, slot);
   ++entry.generation;  // its handles stop working
-  entry.name = QString();
+  entry.name = InlineText();
+  entry.nameText = QString();
+  entry.nameTextMade = false;
   entry.countText = QString();
-  entry.key = QString();
+  entry.key = InlineText();
   freeSlots_.push_back(slot);
   --unlisted_;
 }

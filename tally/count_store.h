@@ -4,11 +4,13 @@
 // free row shows, the oldest are given up beyond kMaxUnlisted, so that a stream of new names
 // cannot grow the store.
 
-#include <QHash>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
 #include <vector>
+
+#include "tally/inline_text.h"
+#include "tally/slot_index.h"
 
 namespace dorvex {
 
@@ -29,7 +31,7 @@ class CountStore {
   bool SetCountAt(Handle handle, std::uint16_t count);
 
   int Count() const { return static_cast<int>(order_.size()); }
-  const QString& Name(int index) const { return EntryAt(index).name; }
+  const QString& Name(int index) const;
   const QString& CountText(int index) const;
 
  private:
@@ -37,20 +39,24 @@ class CountStore {
 
   // Entries live in reusable slots; order_ lists the slots in order of arrival. A handle is a
   // slot and the slot's generation, which changes when the slot's entry is given up, so that
-  // neither finding an entry by handle nor giving one up touches the others.
+  // neither finding an entry by handle nor giving one up touches the others. A name is kept
+  // inline and made a QString when read: most names of a stream of new ones are given up unread.
   struct Entry {
-    QString name;
+    InlineText name;
+    mutable QString nameText;  // name as a QString, made when read
+    mutable bool nameTextMade = false;
     mutable QString countText;       // as set, or the text of count rendered when read
     int count = kNoNumber;           // kNoNumber when set as text
     mutable int textOf = kNoNumber;  // the count countText was rendered from
-    QString key;                     // the case-folded name
+    InlineText key;                  // the case-folded name
+    std::size_t keyHash = 0;         // key.Hash()
     bool listed = false;             // the name has a count field of its own
     std::uint32_t generation = 0;    // changes when the entry in this slot is given up
   };
 
   const Entry& EntryAt(int index) const;
-  Entry* Find(const QString& key);
-  Handle Append(QString name, QString key, QString countText, int count);
+  Entry* Find(const InlineText& key, std::size_t hash);
+  Handle Append(QStringView name, InlineText key, std::size_t hash, QString countText, int count);
   void GiveUpOldestUnlisted();
   static Handle HandleOf(std::uint32_t slot, const Entry& entry);
   static void SetNumber(Entry& entry, std::uint16_t count);
@@ -58,7 +64,7 @@ class CountStore {
   std::vector<Entry> slots_;
   std::vector<std::uint32_t> freeSlots_;
   std::vector<std::uint32_t> order_;
-  QHash<QString, std::uint32_t> slotByKey_;
+  SlotIndex slotByKey_;  // by the entry's keyHash
   int unlisted_ = 0;
 };
 

@@ -8,7 +8,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <climits>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "tally/count_store.h"
@@ -22,10 +24,17 @@ namespace dorvex {
 // Where a payload was captured: its frame's capture time, the segment's source (for a server's
 // reply, the server) and the adapter. A payload from a file has no frame: a null time, no source.
 struct PayloadOrigin {
-  QDateTime captureTimeUtc;
+  static constexpr std::int64_t kNoCaptureTime = INT64_MIN;
+
+  // Milliseconds since the epoch, kept as a number: most payloads are no reply, and their time
+  // is never shown.
+  std::int64_t captureMsUtc = kNoCaptureTime;
   std::uint32_t address = 0;  // IPv4, host byte order
   std::uint16_t port = 0;
   QString adapter;  // empty but for a live capture
+
+  static std::int64_t CaptureMsOf(const QDateTime& captureTimeUtc);
+  QDateTime CaptureTimeUtc() const;  // null without a capture time
 };
 
 struct RecognisedReply {
@@ -40,6 +49,7 @@ class ReplySession : public QObject {
  public:
   // The login time is stamped once at the start, as the window does when it is shown.
   explicit ReplySession(LoginTime::Clock clock = {}, QObject* parent = nullptr);
+  explicit ReplySession(LoginTime loginTime, QObject* parent = nullptr);
 
   // Reads one TCP payload as the window's capture handler does: a world list reply goes into the
   // count store and is told of (ReplyRecognised) before the login time is stamped. True for a
@@ -65,8 +75,8 @@ class ReplySession : public QObject {
   CountStore store_;
   LoginTime loginTime_;
   WorldListReader reader_;
-  QDateTime lastReplyLoginTime_;  // null before the first reply
-  PayloadOrigin origin_;          // of the payload being read
+  std::optional<LoginTime::Reading> lastReplyLogin_;  // none before the first reply
+  const PayloadOrigin* origin_ = nullptr;             // of the payload being read
 };
 
 }  // namespace dorvex

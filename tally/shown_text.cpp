@@ -2,19 +2,21 @@
 
 namespace dorvex {
 
-QString ShownText(QString text) {
-  for (QChar& c : text) {
-    switch (c.category()) {
-      case QChar::Other_Control:
-      case QChar::Other_Format:
-      case QChar::Separator_Line:
-      case QChar::Separator_Paragraph:
-        c = QChar::ReplacementCharacter;
-        break;
-      default:
-        break;
-    }
+QChar ShownChar(QChar c) {
+  if (IsKanaOrIdeograph(c.unicode())) return c;
+  switch (c.category()) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+      return QChar::ReplacementCharacter;
+    default:
+      return c;
   }
+}
+
+QString ShownText(QString text) {
+  for (QChar& c : text) c = ShownChar(c);
   return text;
 }
 

@@ -10,4 +10,14 @@ namespace dorvex {
 // character (bidirectional overrides, zero-width joiners...) replaced by U+FFFD.
 QString ShownText(QString text);
 
+// The same for one character.
+QChar ShownChar(QChar c);
+
+// Kana and the unified ideographs (U+3040 to U+9FFF), most of a Japanese name: none of them is
+// replaced by ShownText, and none has a case-folded form of its own, so that both may pass them
+// without a look-up in Unicode's tables.
+inline constexpr bool IsKanaOrIdeograph(char16_t c) {
+  return c >= 0x3040 && c <= 0x9FFF;
+}
+
 }  // namespace dorvex

@@ -11,9 +11,7 @@ namespace dorvex {
 
 WorldListReader::WorldListReader(CountStore& store, LoginTime& loginTime,
                                  std::function<void()> updateAll)
-    : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {
-  knownNames_.reserve(kMaxKnownNames);
-}
+    : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {}
 
 bool WorldListReader::Read(const std::uint8_t* data, std::int64_t length) {
   const bool reply = data != nullptr && length >= 2 && IsWorldListReply(LittleEndian16At(data));
@@ -38,47 +36,62 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   if (!slot.known || !std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
     std::copy(name, name + kWorldNameSize, slot.nameField.begin());
     slot.known = true;
-    const auto known = knownNames_.find(slot.nameField);
-    if (known == knownNames_.end()) {
+    RecordSlot& recent = recentNames_[FieldHash(name) % kRecentNames];
+    if (recent.known && recent.nameField == slot.nameField) {
+      slot.name = recent.name;
+    } else {
       slot.name.decodedName = DecodeName(name);
-      slot.name.entry = store_.SetCount(slot.name.decodedName, count);
-      if (knownNames_.size() >= kMaxKnownNames) knownNames_.clear();
-      knownNames_.emplace(slot.nameField, slot.name);
+      slot.name.entry = store_.SetCount(slot.name.decodedName.View(), count);
+      recent.nameField = slot.nameField;
+      recent.known = true;
+      recent.name = slot.name;
       return;
     }
-    slot.name = known->second;
   }
   // Name bytes read before: the same entry, unless it has been given up since.
   if (!store_.SetCountAt(slot.name.entry, count)) {
-    slot.name.entry = store_.SetCount(slot.name.decodedName, count);
+    slot.name.entry = store_.SetCount(slot.name.decodedName.View(), count);
   }
 }
 
-QString WorldListReader::DecodeName(const std::uint8_t* name) {
+InlineText WorldListReader::DecodeName(const std::uint8_t* name) {
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
   const std::size_t nameLength =
       end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
   // A name is shown, never obeyed: control characters in it could add or move report lines.
-  return ShownText(nameDecoder_.Decode(name, nameLength));
+  std::array<char16_t, kWorldNameSize> chars;
+  std::size_t length = 0;
+  if (!nameDecoder_.DecodeShort(name, nameLength, chars.data(), length)) {
+    return InlineText(ShownText(nameDecoder_.Decode(name, nameLength)));
+  }
+  for (std::size_t i = 0; i < length; ++i) {
+    const char16_t c = chars[i];
+    if ((c < 0x20 || c >= 0x7F) && !IsKanaOrIdeograph(c)) chars[i] = ShownChar(QChar(c)).unicode();
+  }
+  return InlineText(QStringView(chars.data(), static_cast<qsizetype>(length)));
 }
 
-std::size_t WorldListReader::NameFieldHash::operator()(const NameField& field) const {
+std::size_t WorldListReader::FieldHash(const std::uint8_t* field) {
   static_assert(kWorldNameSize == 20);
+  // The field's 20 bytes as three words: cheaper than hashing them byte by byte.
   std::uint64_t a = 0;
   std::uint64_t b = 0;
   std::uint32_t c = 0;
-  std::memcpy(&a, field.data(), 8);
-  std::memcpy(&b, field.data() + 8, 8);
-  std::memcpy(&c, field.data() + 16, 4);
-  const std::uint64_t mixed = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ c;
-  return static_cast<std::size_t>(mixed ^ (mixed >> 29));
+  std::memcpy(&a, field, 8);
+  std::memcpy(&b, field + 8, 8);
+  std::memcpy(&c, field + 16, 4);
+  std::uint64_t mixed = (a * 0x9E3779B97F4A7C15u) ^ (b * 0xC2B2AE3D27D4EB4Fu) ^ c;
+  // As in MurmurHash3's fmix64: the high bits reach the low bits, which choose the cell.
+  mixed ^= mixed >> 33;
+  mixed *= 0xFF51AFD7ED558CCDu;
+  return static_cast<std::size_t>(mixed ^ (mixed >> 33));
 }
 
 std::vector<DecodedRecord> WorldListReader::LastReplyRecords() const {
   std::vector<DecodedRecord> records;
   records.reserve(lastReplyRecords_);
   for (std::size_t k = 0; k < lastReplyRecords_; ++k) {
-    records.push_back({slots_[k].name.decodedName, slots_[k].count});
+    records.push_back({slots_[k].name.decodedName.ToString(), slots_[k].count});
   }
   return records;
 }

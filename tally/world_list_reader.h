@@ -5,11 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <unordered_map>
 #include <vector>
 
 #include "tally/count_store.h"
 #include "tally/cp932_text.h"
+#include "tally/inline_text.h"
 #include "tally/login_time.h"
 #include "tally/world_list_layout.h"
 
@@ -47,12 +47,13 @@ class WorldListReader {
   // been given up), so a name field read before skips decoding and lookup.
   struct KnownName {
     CountStore::Handle entry{};
-    QString decodedName;
+    InlineText decodedName;
   };
 
   // The name field a record position carried last, and what it was read as. A reply mostly
-  // repeats the names of the one before in the same order; names that move to other positions
-  // are found in knownNames_.
+  // repeats the names of the one before in the same order; names that moved are mostly found
+  // in recentNames_, and others are decoded (a table look-up per character) and looked up in the
+  // store.
   struct RecordSlot {
     NameField nameField{};
     bool known = false;  // nameField and name hold a name read before
@@ -60,25 +61,21 @@ class WorldListReader {
     std::uint16_t count = 0;  // of the last reply
   };
 
-  // Mixes the field's 20 bytes as three words: cheaper than hashing them byte by byte.
-  struct NameFieldHash {
-    std::size_t operator()(const NameField& field) const;
-  };
-
-  // At most this many name fields are remembered beyond the record positions; beyond that the
-  // memory is cleared, so that a stream of new names cannot grow it.
-  static constexpr std::size_t kMaxKnownNames = 256;
+  // Name fields read lately, one per cell chosen by a hash of the field's bytes: a newer name
+  // takes the cell of an older one, so that the memory stays this size.
+  static constexpr std::size_t kRecentNames = 64;
+  static std::size_t FieldHash(const std::uint8_t* field);
 
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
-  QString DecodeName(const std::uint8_t* name);
+  InlineText DecodeName(const std::uint8_t* name);
 
   CountStore& store_;
   LoginTime& loginTime_;
   std::function<void()> updateAll_;
   Cp932Decoder nameDecoder_;
   std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
-  std::unordered_map<NameField, KnownName, NameFieldHash> knownNames_;
-  std::size_t lastReplyRecords_ = 0;  // records of the last reply in slots_
+  std::array<RecordSlot, kRecentNames> recentNames_;  // their counts unused
+  std::size_t lastReplyRecords_ = 0;                  // records of the last reply in slots_
 };
 
 }  // namespace dorvex

@@ -135,7 +135,8 @@ void TfrmDVmain::FormCreate() {
           [this](const QByteArray& payload, const QDateTime& captureTime, quint32 sourceAddress,
                  quint16 sourcePort) {
             SnoopTCPDataCaptureTCPData(
-                payload, {captureTime, sourceAddress, sourcePort, SnoopTCPData->AdapterName()});
+                payload, {PayloadOrigin::CaptureMsOf(captureTime), sourceAddress, sourcePort,
+                          SnoopTCPData->AdapterName()});
           });
   connect(session_.get(), &ReplySession::ReplyRecognised, this,
           [this](const RecognisedReply& reply) { SessionReplyRecognised(reply); });

@@ -53,6 +53,9 @@ TEST(CountStoreTest, GivesUpTheOldestNamesWithoutACountField) {
   EXPECT_EQ(entries.front(), std::pair(QString("thor"), QString("13")));
   EXPECT_EQ(entries[1].first, QString("new1"));
   EXPECT_EQ(entries.back().first, QString("new%1").arg(CountStore::kMaxUnlisted));
+  // The names kept are still found after the others have been given up.
+  for (const auto& [name, count] : entries) store.SetCount(name.toUpper(), 7);
+  EXPECT_EQ(store.Count(), static_cast<int>(entries.size()));
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "capture/capture_filter.h"
 #include "capture/capture_time.h"
@@ -27,22 +30,26 @@ CaptureFileSource::~CaptureFileSource() {
   if (handle_) pcap_close(handle_);
 }
 
-LoginTime::Clock CaptureFileSource::LoginClock() {
-  return [this] {
-    Prime();
-    return haveFrameTime_ ? FrameTime() : QDateTime();
-  };
+LoginTime::NumberClock CaptureFileSource::LoginClock() {
+  return {[this] {
+            Prime();
+            return haveFrameTime_ ? CaptureMSecsSinceEpoch(frameTime_)
+                                  : PayloadOrigin::kNoCaptureTime;
+          },
+          [this](std::int64_t captureMs) {
+            return captureMs == PayloadOrigin::kNoCaptureTime ? QDateTime() : LocalTime(captureMs);
+          }};
 }
 
-QDateTime CaptureFileSource::FrameTime() {
-  // Asking the time zone for every payload costs a file lookup each time: its offset is asked
-  // once per second of capture time instead, and the same wall-clock time given with it.
-  if (frameTime_.tv_sec != offsetSecond_) {
-    offsetSecond_ = frameTime_.tv_sec;
+QDateTime CaptureFileSource::LocalTime(std::int64_t captureMs) {
+  // Asking the time zone costs a file lookup each time: its offset is asked once per second of
+  // capture time, and the same wall-clock time given with it.
+  const std::int64_t second = captureMs >= 0 ? captureMs / 1000 : (captureMs - 999) / 1000;
+  if (second != offsetSecond_) {
+    offsetSecond_ = second;
     utcOffset_ = QDateTime::fromSecsSinceEpoch(offsetSecond_).offsetFromUtc();
   }
-  return QDateTime::fromMSecsSinceEpoch(CaptureMSecsSinceEpoch(frameTime_), Qt::OffsetFromUTC,
-                                        utcOffset_);
+  return QDateTime::fromMSecsSinceEpoch(captureMs, Qt::OffsetFromUTC, utcOffset_);
 }
 
 void CaptureFileSource::Prime() {
@@ -61,9 +68,19 @@ bool CaptureFileSource::Open() {
   if (info.isDir()) return fail(QStringLiteral("cannot read a capture: it is a directory"));
   if (!info.isReadable()) return fail(QStringLiteral("cannot open: permission denied"));
 
+  // libpcap reads a frame's header and bytes with a stdio call each; a large buffer makes the
+  // read system calls behind them few (the default buffer of a few KiB costs one a few frames).
+  std::FILE* file = std::fopen(QFile::encodeName(path_).constData(), "rb");
+  if (!file) {
+    return fail(
+        QStringLiteral("cannot open: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
+  }
+  readBuffer_ = std::make_unique<char[]>(kReadBufferSize);  // glibc ignores a size without one
+  std::setvbuf(file, readBuffer_.get(), _IOFBF, kReadBufferSize);
   char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  handle_ = pcap_open_offline(QFile::encodeName(path_).constData(), errorBuffer);
+  handle_ = pcap_fopen_offline(file, errorBuffer);  // closes `file` with the handle
   if (!handle_) {
+    std::fclose(file);
     return fail(QStringLiteral("not a capture file (pcap or pcapng): %1")
                     .arg(QString::fromLocal8Bit(errorBuffer)));
   }
@@ -104,7 +121,7 @@ bool CaptureFileSource::Deliver(const PayloadSink& sink, SourceError& error) {
     if (!segment) continue;
     const SegmentSource source = SourceOf(*segment);
     sink(segment->TCPData, segment->TCPDataLength,
-         PayloadOrigin{CaptureTimeUtc(frameTime_), source.address, source.port, {}});
+         PayloadOrigin{CaptureMSecsSinceEpoch(frameTime_), source.address, source.port, {}});
   }
   if (readResult_ == PCAP_ERROR) {
     error.message = QStringLiteral("%1: cannot read: %2")

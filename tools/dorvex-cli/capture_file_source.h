@@ -6,6 +6,8 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "tools/dorvex-cli/payload_source.h"
@@ -23,20 +25,22 @@ class CaptureFileSource : public PayloadSource {
 
   // The local capture time of the frame being handled; before delivery starts, that of the first
   // frame that passes the filter (null for a file without one). The same file always gives the
-  // same report.
-  LoginTime::Clock LoginClock() override;
+  // same report. Read as the frame's capture time in ms.
+  LoginTime::NumberClock LoginClock() override;
 
  private:
   // Opens the file and reads its first frame, once.
   void Prime();
   bool Open();
   int ReadNext();
-  QDateTime FrameTime();  // local wall-clock time of frameTime_
+  QDateTime LocalTime(std::int64_t captureMs);  // local wall-clock time of a capture time
 
   const QString path_;
   const QString filter_;
   bool primed_ = false;
   std::optional<SourceError> openError_;
+  static constexpr std::size_t kReadBufferSize = 1 << 20;
+  std::unique_ptr<char[]> readBuffer_;  // the file's stdio buffer, freed after the handle
   pcap_t* handle_ = nullptr;
   int linkType_ = -1;
   int readResult_ = 0;  // of the last pcap_next_ex
@@ -44,7 +48,7 @@ class CaptureFileSource : public PayloadSource {
   const u_char* data_ = nullptr;
   timeval frameTime_{};
   bool haveFrameTime_ = false;
-  time_t offsetSecond_ = -1;  // the capture second whose UTC offset utcOffset_ holds
+  std::int64_t offsetSecond_ = -1;  // the capture second whose UTC offset utcOffset_ holds
   int utcOffset_ = 0;
 };
 

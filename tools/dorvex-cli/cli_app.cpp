@@ -80,11 +80,11 @@ int RunCli(const QStringList& arguments, std::FILE* out, std::FILE* err) {
                         QStringLiteral("no PAYLOAD file, --read FILE or --interface NAME given"));
   }
 
-  LoginTime::Clock clock;
+  LoginTime::NumberClock clock;
   for (const auto& source : sources) {
-    if (!clock) clock = source->LoginClock();
+    if (!clock.read) clock = source->LoginClock();
   }
-  ReplySession session(std::move(clock));
+  ReplySession session{LoginTime(std::move(clock))};
   MemoryFieldSet fields;
   const bool reportEveryReply = options->capture.ReportEveryReply();
   bool writeFailed = false;

@@ -104,7 +104,8 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
                    [&](const QByteArray& payload, const QDateTime& captureTime,
                        quint32 sourceAddress, quint16 sourcePort) {
                      const auto* data = reinterpret_cast<const std::uint8_t*>(payload.constData());
-                     const PayloadOrigin origin{captureTime, sourceAddress, sourcePort, adapter};
+                     const PayloadOrigin origin{PayloadOrigin::CaptureMsOf(captureTime),
+                                                sourceAddress, sourcePort, adapter};
                      if (sink(data, payload.size(), origin) && options_.replies &&
                          ++replies >= *options_.replies) {
                        QCoreApplication::quit();

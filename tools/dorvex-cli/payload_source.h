@@ -29,8 +29,9 @@ class PayloadSource {
   // `error` filled when the source fails; payloads delivered before the failure stay delivered.
   virtual bool Deliver(const PayloadSink& sink, SourceError& error) = 0;
 
-  // The clock that stamps the login time while this source delivers; empty: the system clock.
-  virtual LoginTime::Clock LoginClock() { return {}; }
+  // The clock that stamps the login time while this source delivers; without `read`: the
+  // system clock.
+  virtual LoginTime::NumberClock LoginClock() { return {}; }
 };
 
 }  // namespace dorvex::cli
