@@ -36,7 +36,8 @@ void TypedDateEdit::fixup(QString& input) const {
 }
 
 QDateTime TypedDateEdit::dateTimeFromText(const QString& text) const {
-  // In the field's own time spec: a local midnight read back in UTC is the day before.
+  // Keeps the field's own kind of time (local or UTC): a local midnight read in UTC is the day
+  // before.
   QDateTime result = dateTime();
   if (const auto date = ParseTypedDate(text)) result.setDate(*date);
   return result;
