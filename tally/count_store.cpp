@@ -71,10 +71,7 @@ bool CountStore::SetCountAt(Handle handle, std::uint16_t count) {
 
 const QString& CountStore::Name(int index) const {
   const Entry& entry = EntryAt(index);
-  if (!entry.nameTextMade) {
-    entry.nameText = entry.name.ToString();
-    entry.nameTextMade = true;
-  }
+  if (entry.nameText.isNull()) entry.nameText = entry.name.ToString();
   return entry.nameText;
 }
 
@@ -123,7 +120,6 @@ CountStore::Handle CountStore::Append(QStringView name, InlineText key, std::siz
   Entry& entry = slots_[slot];
   entry.name = InlineText(name);
   entry.nameText = QString();
-  entry.nameTextMade = false;
   entry.countText = std::move(countText);
   entry.count = count;
   entry.textOf = kNoNumber;
@@ -150,7 +146,6 @@ void CountStore::GiveUpOldestUnlisted() {
   ++entry.generation;  // its handles stop working
   entry.name = InlineText();
   entry.nameText = QString();
-  entry.nameTextMade = false;
   entry.countText = QString();
   entry.key = InlineText();
   freeSlots_.push_back(slot);

@@ -43,8 +43,7 @@ class CountStore {
   // inline and made a QString when read: most names of a stream of new ones are given up unread.
   struct Entry {
     InlineText name;
-    mutable QString nameText;  // name as a QString, made when read
-    mutable bool nameTextMade = false;
+    mutable QString nameText;        // name as a QString, made when read (null until then)
     mutable QString countText;       // as set, or the text of count rendered when read
     int count = kNoNumber;           // kNoNumber when set as text
     mutable int textOf = kNoNumber;  // the count countText was rendered from

@@ -2,8 +2,7 @@
 
 namespace dorvex {
 
-QChar ShownChar(QChar c) {
-  if (IsKanaOrIdeograph(c.unicode())) return c;
+QChar ShownCharByCategory(QChar c) {
   switch (c.category()) {
     case QChar::Other_Control:
     case QChar::Other_Format:

@@ -10,14 +10,21 @@ namespace dorvex {
 // character (bidirectional overrides, zero-width joiners...) replaced by U+FFFD.
 QString ShownText(QString text);
 
-// The same for one character.
-QChar ShownChar(QChar c);
-
 // Kana and the unified ideographs (U+3040 to U+9FFF), most of a Japanese name: none of them is
 // replaced by ShownText, and none has a case-folded form of its own, so that both may pass them
 // without a look-up in Unicode's tables.
 inline constexpr bool IsKanaOrIdeograph(char16_t c) {
   return c >= 0x3040 && c <= 0x9FFF;
+}
+
+// ShownChar for a character that is neither printable ASCII nor kana or an ideograph.
+QChar ShownCharByCategory(QChar c);
+
+// The same as ShownText for one character; printable ASCII, kana and ideographs, most of a name,
+// pass without a look-up.
+inline QChar ShownChar(QChar c) {
+  const char16_t u = c.unicode();
+  return (u >= 0x20 && u < 0x7F) || IsKanaOrIdeograph(u) ? c : ShownCharByCategory(c);
 }
 
 }  // namespace dorvex

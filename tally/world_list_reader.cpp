@@ -64,10 +64,7 @@ InlineText WorldListReader::DecodeName(const std::uint8_t* name) {
   if (!nameDecoder_.DecodeShort(name, nameLength, chars.data(), length)) {
     return InlineText(ShownText(nameDecoder_.Decode(name, nameLength)));
   }
-  for (std::size_t i = 0; i < length; ++i) {
-    const char16_t c = chars[i];
-    if ((c < 0x20 || c >= 0x7F) && !IsKanaOrIdeograph(c)) chars[i] = ShownChar(QChar(c)).unicode();
-  }
+  for (std::size_t i = 0; i < length; ++i) chars[i] = ShownChar(QChar(chars[i])).unicode();
   return InlineText(QStringView(chars.data(), static_cast<qsizetype>(length)));
 }
 
