@@ -1,8 +1,6 @@
 #include "capture/capture_filter.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-
+// sockaddr_in and AF_INET come with pcap.h (its socket header) on Linux and on Windows.
 #include <cstring>
 #include <memory>
 

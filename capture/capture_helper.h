@@ -11,14 +11,9 @@
 #include <QString>
 
 #include "capture/capture_helper_status.h"
+#include "capture/capture_request.h"
 
 namespace dorvex {
-
-struct HelperRequest {
-  QByteArray adapter;  // the adapter's name as libpcap lists it
-  bool promiscuous = false;
-  int readTimeOut = 0;  // milliseconds
-};
 
 // Where the helper is: beside the running program, else in the helper folder of the program's
 // prefix (../libexec/dorvex), else, for a program run from its build tree, where that build made

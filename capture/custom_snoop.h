@@ -15,7 +15,8 @@
 #include <memory>
 #include <optional>
 
-#include "capture/capture_helper.h"
+#include "capture/capture_helper_status.h"
+#include "capture/capture_opener.h"
 #include "capture/header_records.h"
 
 namespace dorvex {
@@ -160,8 +161,8 @@ class TCustomSnoop : public QObject {
   std::unique_ptr<TSnoopThread> thread_;  // running, or ended and not yet freed
   std::uint64_t threadGeneration_ = 0;    // tells a stale wake-up from one of thread_
   std::atomic<bool> destroying_{false};
-  CaptureHelper helper_;
-  pcap_t* handle_ = nullptr;  // the helper's stream
+  CaptureOpener helper_;
+  pcap_t* handle_ = nullptr;  // the live capture, or the helper's stream of it
   int linkType_ = -1;
   PPCAP_PKTHDR currentPacketHeader_ = nullptr;
   const std::uint8_t* currentPacketData_ = nullptr;

@@ -11,6 +11,8 @@ namespace dorvex {
 // default route (destination and mask 00000000) with the lowest metric; the first listed wins a
 // tie. A missing, unreadable or empty file, or one without such a route, gives nullopt; malformed
 // lines are skipped.
+// On Windows the system's route table is asked instead (routeFile is not read), and the adapter is
+// named as Npcap lists it, "\Device\NPF_{GUID}".
 std::optional<QString> DefaultRouteAdapter(
     const QString& routeFile = QStringLiteral("/proc/net/route"));
 

@@ -16,6 +16,9 @@ QString CaptureStatusText(const CaptureState& state,
   if (state.active) {
     return QStringLiteral("Capturing on %1 (filter: %2)").arg(state.adapterLabel, state.filter);
   }
+  if (!state.libraryProblem.isEmpty()) {
+    return QStringLiteral("Not capturing: %1").arg(state.libraryProblem);
+  }
   if (state.wantedIndex < 0) {
     const QString pick = QStringLiteral("Pick the adapter the game uses");
     if (!defaultRouteAdapter) return pick;

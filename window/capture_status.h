@@ -16,11 +16,13 @@ struct CaptureState {
   QString filter;
   QString lastError;
   capture_helper::Status failure = capture_helper::kExitOk;  // the component's LastFailure
+  QString libraryProblem;  // why nothing can be captured on this computer (no Npcap), if so
 };
 
-// "Capturing on <adapter> (filter: <filter>)", "Not capturing: " with the reason (a hint to the
-// README when the capture was refused for want of rights), or, with no adapter wanted, "Pick the
-// adapter the game uses" naming the adapter of the default route when there is one.
+// "Capturing on <adapter> (filter: <filter>)", "Not capturing: " with the reason (the capture
+// library's problem before any other; a hint to the README when the capture was refused for want
+// of rights), or, with no adapter wanted, "Pick the adapter the game uses" naming the adapter of
+// the default route when there is one.
 QString CaptureStatusText(const CaptureState& state,
                           const std::optional<QString>& defaultRouteAdapter = std::nullopt);
 

@@ -12,6 +12,7 @@
 #include <QShortcut>
 
 #include "capture/capture_filter.h"
+#include "capture/capture_library.h"
 #include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
 #include "common/private_files.h"
@@ -314,6 +315,7 @@ void TfrmDVmain::ShowCaptureStatus() {
   state.filter = SnoopTCPData->Filter();
   state.lastError = SnoopTCPData->LastError();
   state.failure = SnoopTCPData->LastFailure();
+  state.libraryProblem = QString::fromStdString(CaptureLibraryProblem());
   // With no adapter chosen, the status line names the adapter of the default route.
   const StatusLine line = MakeStatusLine(
       CaptureStatusText(

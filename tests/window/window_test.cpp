@@ -121,12 +121,16 @@ TEST_F(WindowTest, SettingsAreReadAtStartAndWrittenBackAtExit) {
 
 TEST(CaptureStatusTest, SaysWhyNothingIsCaptured) {
   const std::pair<CaptureState, QString> cases[] = {
-      {{false, 2, "eth0", "tcp port 6900", ""}, "Not capturing: the capture is closed"},
+      {{false, 2, "eth0", "tcp port 6900", "", capture_helper::kExitOk, ""},
+       "Not capturing: the capture is closed"},
       // The helper's permission status gets the hint, whatever the library's text.
       {{false, 0, "eth0", "tcp port 6900", "eth0: socket: Operation not permitted",
-        capture_helper::kExitPermission},
+        capture_helper::kExitPermission, ""},
        "Not capturing: no capture rights, see \"Capture rights\" in the README (eth0: socket: "
-       "Operation not permitted)"}};
+       "Operation not permitted)"},
+      // Without a capture library (Windows without Npcap) nothing else matters.
+      {{false, -1, "", "", "", capture_helper::kExitOk, "capturing needs Npcap"},
+       "Not capturing: capturing needs Npcap"}};
   for (const auto& [state, expected] : cases) EXPECT_EQ(CaptureStatusText(state), expected);
 }
 

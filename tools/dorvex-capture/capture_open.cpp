@@ -1,6 +1,7 @@
 #include "tools/dorvex-capture/capture_open.h"
 
 #include "capture/capture_helper_status.h"
+#include "capture/capture_library.h"
 #include "capture/game_traffic.h"
 
 namespace dorvex::capture_helper {
@@ -13,16 +14,6 @@ struct DeviceListFreer {
 
 OpenedCapture Failed(int exitStatus, std::string error) {
   return {nullptr, -1, exitStatus, std::move(error)};
-}
-
-// libpcap's reason for a failed activation: its message, after the status text when the status
-// is more specific than PCAP_ERROR.
-std::string ActivationReason(pcap_t* handle, int status) {
-  const std::string detail = pcap_geterr(handle);
-  if (status == PCAP_ERROR) return detail;
-  std::string reason = pcap_statustostr(status);
-  if (!detail.empty() && detail != reason) reason += " (" + detail + ")";
-  return reason;
 }
 
 }  // namespace
@@ -51,7 +42,7 @@ OpenedCapture OpenCapture(const CaptureArgs& args) {
     const bool denied =
         status == PCAP_ERROR_PERM_DENIED || status == PCAP_ERROR_PROMISC_PERM_DENIED;
     return Failed(denied ? kExitPermission : kExitCannotOpen,
-                  prefix + ActivationReason(pcap, status));
+                  prefix + ActivationFailureText(pcap, status));
   }
 
   // The filter names no host: compiling it resolves nothing.
