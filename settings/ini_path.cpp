@@ -59,12 +59,11 @@ QString ResolveIniFileName(const IniLocationInputs& inputs) {
   const QString configHome = QDir::isAbsolutePath(inputs.xdgConfigHome)
                                  ? inputs.xdgConfigHome
                                  : inputs.homeFolder + QStringLiteral("/.config");
-  return QDir::cleanPath(configHome + QStringLiteral("/dorvex/") + beside.sliced(nameStart));
+  return QDir::cleanPath(configHome + u'/' + inputs.folderName + u'/' + beside.sliced(nameStart));
 }
 
 QString GetIniFileName() {
-  return ResolveIniFileName({RunningExecutablePath(), CanCreateFilesIn,
-                             qEnvironmentVariable("XDG_CONFIG_HOME"), QDir::homePath()});
+  return ResolveIniFileName(PlatformIniLocationInputs(RunningExecutablePath(), CanCreateFilesIn));
 }
 
 ScopedExecutablePath::ScopedExecutablePath(QString executablePath)

@@ -27,20 +27,6 @@ std::size_t UnitIndex(const std::uint8_t* bytes, std::size_t length) {
 
 Cp932Decoder::Cp932Decoder() {
   asciiAsItself_.fill(-1);
-  RenewDecoder();
-}
-
-void Cp932Decoder::RenewDecoder() {
-  // Built in place: a moved or reset QStringDecoder (Qt 6.4) no longer reports errors reliably.
-  decoder_.emplace("CP932", QStringConverter::Flag::Stateless);
-}
-
-std::optional<QString> Cp932Decoder::DecodeWhole(QByteArrayView bytes) {
-  if (!decoder_->isValid()) return std::nullopt;
-  QString text = decoder_->decode(bytes);
-  if (!decoder_->hasError()) return text;
-  RenewDecoder();  // resetState() leaves the error flag set
-  return std::nullopt;
 }
 
 QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
@@ -50,7 +36,7 @@ QString Cp932Decoder::Decode(const std::uint8_t* bytes, std::size_t length) {
   if (std::all_of(bytes, bytes + length, [](std::uint8_t b) { return b < 0x80; })) {
     return QString::fromLatin1(chars, size);
   }
-  if (std::optional<QString> whole = DecodeWhole(QByteArrayView(chars, size))) return *whole;
+  if (std::optional<QString> whole = converter_.Decode(QByteArrayView(chars, size))) return *whole;
   // Something in it does not decode: walk it character by character so that only the broken
   // parts turn into replacement characters.
   QString text;
@@ -89,7 +75,7 @@ bool Cp932Decoder::AsciiAsItself(std::uint8_t b) {
   std::int8_t& same = asciiAsItself_[b];
   if (same < 0) {
     const std::optional<QString> text =
-        DecodeWhole(QByteArrayView(reinterpret_cast<const char*>(&b), 1));
+        converter_.Decode(QByteArrayView(reinterpret_cast<const char*>(&b), 1));
     same = text && text->size() == 1 && (*text)[0].unicode() == b ? 1 : 0;
   }
   return same == 1;
@@ -111,7 +97,7 @@ char16_t Cp932Decoder::UnitChar(const std::uint8_t* bytes, std::size_t length) {
 QString Cp932Decoder::DecodeUnit(const std::uint8_t* bytes, std::size_t length) {
   if (length == 1 && bytes[0] < 0x80) return QString(QChar(bytes[0]));
   if (length == 1 && IsLeadByte(bytes[0])) return QString(QChar::ReplacementCharacter);
-  const std::optional<QString> unit = DecodeWhole(
+  const std::optional<QString> unit = converter_.Decode(
       QByteArrayView(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(length)));
   if (!unit || unit->isEmpty()) return QString(QChar::ReplacementCharacter);
   return *unit;

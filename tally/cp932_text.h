@@ -2,12 +2,13 @@
 // Decoding of short code page 932 (Shift_JIS) byte strings, such as world names in a reply.
 
 #include <QString>
-#include <QStringDecoder>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+#include "tally/cp932_converter.h"
 
 namespace dorvex {
 
@@ -34,11 +35,7 @@ class Cp932Decoder {
   char16_t UnitChar(const std::uint8_t* bytes, std::size_t length);
   bool AsciiAsItself(std::uint8_t b);  // the converter gives byte b < 0x80 as U+00bb
   QString DecodeUnit(const std::uint8_t* bytes, std::size_t length);
-  // The text of `bytes`, or nullopt when they do not decode (or no CP932 converter exists).
-  std::optional<QString> DecodeWhole(QByteArrayView bytes);
-  void RenewDecoder();
-
-  std::optional<QStringDecoder> decoder_;
+  Cp932Converter converter_;
   std::vector<char16_t> unitChars_;              // by UnitIndex of the unit's bytes
   std::array<std::int8_t, 0x80> asciiAsItself_;  // -1: not asked yet
 };

@@ -1,16 +1,13 @@
 #include "tools/dorvex-cli/capture_file_source.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 #include "capture/capture_filter.h"
 #include "capture/capture_time.h"
 #include "capture/frame_decoder.h"
 #include "capture/link_frame.h"
+#include "tools/dorvex-cli/capture_file_open.h"
 
 namespace dorvex::cli {
 
@@ -68,22 +65,9 @@ bool CaptureFileSource::Open() {
   if (info.isDir()) return fail(QStringLiteral("cannot read a capture: it is a directory"));
   if (!info.isReadable()) return fail(QStringLiteral("cannot open: permission denied"));
 
-  // libpcap reads a frame's header and bytes with a stdio call each; a large buffer makes the
-  // read system calls behind them few (the default buffer of a few KiB costs one a few frames).
-  std::FILE* file = std::fopen(QFile::encodeName(path_).constData(), "rb");
-  if (!file) {
-    return fail(
-        QStringLiteral("cannot open: %1").arg(QString::fromLocal8Bit(std::strerror(errno))));
-  }
-  readBuffer_ = std::make_unique<char[]>(kReadBufferSize);  // glibc ignores a size without one
-  std::setvbuf(file, readBuffer_.get(), _IOFBF, kReadBufferSize);
-  char errorBuffer[PCAP_ERRBUF_SIZE] = {};
-  handle_ = pcap_fopen_offline(file, errorBuffer);  // closes `file` with the handle
-  if (!handle_) {
-    std::fclose(file);
-    return fail(QStringLiteral("not a capture file (pcap or pcapng): %1")
-                    .arg(QString::fromLocal8Bit(errorBuffer)));
-  }
+  QString reason;
+  handle_ = OpenCaptureFile(path_, readBuffer_, reason);
+  if (!handle_) return fail(reason);
   linkType_ = pcap_datalink(handle_);
   if (!IsSupportedLinkType(linkType_)) {
     return fail(QStringLiteral("link type %1 is not supported (Ethernet, Linux cooked, BSD "

@@ -39,8 +39,7 @@ class CaptureFileSource : public PayloadSource {
   const QString filter_;
   bool primed_ = false;
   std::optional<SourceError> openError_;
-  static constexpr std::size_t kReadBufferSize = 1 << 20;
-  std::unique_ptr<char[]> readBuffer_;  // the file's stdio buffer, freed after the handle
+  std::unique_ptr<char[]> readBuffer_;  // the file's read buffer, if any, freed after the handle
   pcap_t* handle_ = nullptr;
   int linkType_ = -1;
   int readResult_ = 0;  // of the last pcap_next_ex

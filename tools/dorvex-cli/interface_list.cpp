@@ -1,5 +1,6 @@
 #include "tools/dorvex-cli/interface_list.h"
 
+#include "capture/capture_library.h"
 #include "capture/default_route.h"
 #include "capture/snoop_tcp_data.h"
 #include "tools/dorvex-cli/cli_app.h"
@@ -8,7 +9,7 @@
 namespace dorvex::cli {
 
 int ListInterfaces(std::FILE* out, std::FILE* err, const QString& routeFile) {
-  QString failure;
+  QString failure = QString::fromStdString(CaptureLibraryProblem());
   const TSnoopTCPData snoop(nullptr, [&failure](const QString& text) { failure = text; });
   if (!failure.isEmpty()) {
     WriteAll(

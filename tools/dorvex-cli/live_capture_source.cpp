@@ -1,67 +1,20 @@
 #include "tools/dorvex-cli/live_capture_source.h"
 
-#include <fcntl.h>
 #include <pcap/pcap.h>
-#include <signal.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <functional>
 #include <optional>
 
 #include "capture/capture_failure.h"
 #include "capture/capture_filter.h"
+#include "capture/capture_library.h"
 #include "capture/snoop_tcp_data.h"
+#include "tools/dorvex-cli/interrupt_catcher.h"
 
 namespace dorvex::cli {
 
 namespace {
-
-int interruptPipe[2] = {-1, -1};
-
-void OnInterrupt(int) {
-  const char byte = 1;
-  [[maybe_unused]] const ssize_t written = write(interruptPipe[1], &byte, 1);
-}
-
-// Turns SIGINT and SIGTERM into a readable pipe for its lifetime (a self-pipe: the handler only
-// writes a byte), so that the event loop ends and the capture is closed properly.
-class InterruptCatcher {
- public:
-  InterruptCatcher() {
-    if (pipe2(interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    notifier_.emplace(interruptPipe[0], QSocketNotifier::Read);
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &oldInt_);
-    sigaction(SIGTERM, &action, &oldTerm_);
-  }
-  ~InterruptCatcher() {
-    if (!notifier_) return;
-    sigaction(SIGINT, &oldInt_, nullptr);
-    sigaction(SIGTERM, &oldTerm_, nullptr);
-    notifier_.reset();
-    for (int& fd : interruptPipe) {
-      close(fd);
-      fd = -1;
-    }
-  }
-  InterruptCatcher(const InterruptCatcher&) = delete;
-  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
-
-  // Runs `quit` when an interrupt arrives.
-  void OnInterrupted(const std::function<void()>& quit) {
-    if (notifier_) QObject::connect(&*notifier_, &QSocketNotifier::activated, quit);
-  }
-
- private:
-  std::optional<QSocketNotifier> notifier_;
-  struct sigaction oldInt_ {};
-  struct sigaction oldTerm_ {};
-};
 
 QString OpenFailureMessage(const QString& adapter, const TCustomSnoop& snoop) {
   if (snoop.LastFailure() == capture_helper::kExitPermission) {
@@ -81,6 +34,11 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
   if (!QCoreApplication::instance()) application.emplace(argc, argv);
 
   const QString& adapter = options_.interfaceName;
+  if (const std::string problem = CaptureLibraryProblem(); !problem.empty()) {
+    error.message =
+        QStringLiteral("%1: cannot capture: %2").arg(adapter, QString::fromStdString(problem));
+    return false;
+  }
   QString shown;
   TSnoopTCPData snoop(nullptr, [&shown](const QString& text) { shown = text; });
   if (!snoop.AdapterNames().contains(adapter)) {
@@ -117,8 +75,7 @@ bool LiveCaptureSource::Deliver(const PayloadSink& sink, SourceError& error) {
     QCoreApplication::quit();
   });
 
-  InterruptCatcher interruptCatcher;
-  interruptCatcher.OnInterrupted([] { QCoreApplication::quit(); });
+  const InterruptCatcher interruptCatcher([] { QCoreApplication::quit(); });
   snoop.Open();
   if (!snoop.Active()) {
     error.message = OpenFailureMessage(adapter, snoop);

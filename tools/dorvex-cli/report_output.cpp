@@ -1,13 +1,12 @@
 #include "tools/dorvex-cli/report_output.h"
 
-#include <QStringEncoder>
+#include "tally/cp932_converter.h"
 
 namespace dorvex::cli {
 
 QByteArray EncodeReport(const QString& text, OutputEncoding encoding) {
   if (encoding == OutputEncoding::kUtf8) return text.toUtf8();
-  QStringEncoder encoder("CP932");
-  return encoder.encode(text);
+  return Cp932Converter::Encode(text);
 }
 
 bool WriteAll(std::FILE* stream, const QByteArray& bytes) {
