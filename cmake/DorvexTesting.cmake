@@ -1,5 +1,15 @@
 # Helpers shared by the test folders.
-find_package(GTest REQUIRED)
+if(CMAKE_CROSSCOMPILING)
+  # No GoogleTest is installed for the target: build Debian's sources of it (package googletest),
+  # without this project's warning set.
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(lib gtest gtest_main gmock gmock_main)
+    set_target_properties(${lib} PROPERTIES COMPILE_OPTIONS -w)
+  endforeach()
+else()
+  find_package(GTest REQUIRED)
+endif()
 
 # dorvex_add_gtest(NAME SOURCES... [LIBS libs...] [LOCK_PORT_6900] [OFFSCREEN])
 # LOCK_PORT_6900 serialises tests that capture port 6900 on loopback; OFFSCREEN runs the tests on
@@ -17,5 +27,11 @@ function(dorvex_add_gtest name)
   if(ARG_OFFSCREEN)
     list(APPEND props ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES PROPERTIES ${props})
+  # Under Wine a program's first start takes seconds.
+  set(timeout 5)
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    set(timeout 120)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES DISCOVERY_TIMEOUT ${timeout}
+                       PROPERTIES ${props})
 endfunction()

@@ -51,8 +51,10 @@ set(ENV{PKG_CONFIG_LIBDIR} "${_dorvex_pc}")
 set(ENV{PKG_CONFIG_PATH} "")
 
 # Programs built here run under Wine (Debian's wine64, or the wine package's launcher), so CTest
-# and custom commands can run them.
-find_program(DORVEX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
-if(DORVEX_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR "${DORVEX_WINE}")
+# and custom commands can run them; Dorvex's own build names scripts/windows/wine-run instead.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  find_program(DORVEX_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
+  if(DORVEX_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR "${DORVEX_WINE}")
+  endif()
 endif()

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +12,7 @@
 
 #include "history/history_csv.h"
 #include "history/history_read.h"
+#include "tally/cp932_converter.h"
 #include "tests/support/cli_run.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/frame_builder.h"
@@ -31,13 +31,19 @@ test::ProgramRun RunCli(const QStringList& arguments, bool unprivileged = false)
   return test::RunProgram(kCli, arguments, unprivileged);
 }
 
-// The report's lines, decoded from the given encoding; every line must end in CR LF.
-QStringList LinesOf(const QByteArray& out, const char* encoding = "UTF-8") {
-  QStringDecoder decoder(encoding);
-  const QString text = decoder.decode(out);
-  EXPECT_FALSE(decoder.hasError());
-  EXPECT_TRUE(text.endsWith(QStringLiteral("\r\n")));
-  return text.chopped(2).split(QStringLiteral("\r\n"));
+// The report's lines, decoded from UTF-8 or code page 932; every line must end in CR LF.
+QStringList LinesOf(const QByteArray& out, bool cp932 = false) {
+  std::optional<QString> text;
+  if (cp932) {
+    text = Cp932Converter().Decode(out);
+  } else {
+    QStringDecoder utf8(QStringConverter::Utf8);
+    text = utf8.decode(out);
+    if (utf8.hasError()) text.reset();
+  }
+  EXPECT_TRUE(text);
+  EXPECT_TRUE(text.value_or(QString()).endsWith(QStringLiteral("\r\n")));
+  return text.value_or(QString()).chopped(2).split(QStringLiteral("\r\n"));
 }
 
 // The sample reply's report after its login line, Expand on and Compatible off.
@@ -59,18 +65,18 @@ TEST(CliTest, SampleGivesTheSampleReportApartFromLoginLine) {
   compatible[0] = QStringLiteral("【計測方法】ワールドセレクト表示値");
   compatible.remove(30, 2);
   compatible.insert(34, QStringLiteral("【.　　　urdr　　　.】 300"));
-  // Options, expected lines after the login line, encoding.
-  const std::tuple<QStringList, QStringList, const char*> cases[] = {
-      {{}, kExpanded, "UTF-8"},
-      {{"--no-expand"}, plain, "UTF-8"},
-      {{"--compatible"}, compatible, "UTF-8"},
-      {{"--encoding", "cp932"}, kExpanded, "CP932"}};
-  for (const auto& [options, expected, encoding] : cases) {
+  // Options, expected lines after the login line, whether in code page 932.
+  const std::tuple<QStringList, QStringList, bool> cases[] = {
+      {{}, kExpanded, false},
+      {{"--no-expand"}, plain, false},
+      {{"--compatible"}, compatible, false},
+      {{"--encoding", "cp932"}, kExpanded, true}};
+  for (const auto& [options, expected, cp932] : cases) {
     SCOPED_TRACE(options.join(u' ').toStdString());
     const test::ProgramRun run = test::RunProgram(kCli, options + QStringList{kSample});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty());
-    const QStringList lines = LinesOf(run.out, encoding);
+    const QStringList lines = LinesOf(run.out, cp932);
     EXPECT_TRUE(kLoginLine.match(lines.value(0)).hasMatch()) << lines.value(0).toStdString();
     EXPECT_EQ(lines.mid(1), expected);
   }
@@ -119,8 +125,9 @@ void WriteThreeLogins(const QString& path) {
         QDateTime::fromString(QString::fromLatin1(frame.tokyoTime) + "+09:00", Qt::ISODateWithMs)
             .toMSecsSinceEpoch();
     pcap_pkthdr header{};
-    header.ts.tv_sec = static_cast<time_t>(ms / 1000);
-    header.ts.tv_usec = static_cast<suseconds_t>(ms % 1000 * 1000 + 7);  // below a millisecond
+    header.ts.tv_sec = static_cast<decltype(header.ts.tv_sec)>(ms / 1000);
+    header.ts.tv_usec =
+        static_cast<decltype(header.ts.tv_usec)>(ms % 1000 * 1000 + 7);  // below 1 ms
     header.caplen = header.len = static_cast<bpf_u_int32>(bytes.size());
     pcap_dump(reinterpret_cast<u_char*>(dumper), &header, bytes.data());
   }
@@ -205,9 +212,14 @@ TEST_F(CliRunTest, FailuresGiveOneLineAndAnExitStatus) {
   ASSERT_TRUE(test::RawDb(foreign).Exec("CREATE TABLE notes (text)"));
   const QString locked = dir_.filePath(QStringLiteral("locked"));
   ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("locked")));
-  ASSERT_EQ(chmod(QFile::encodeName(dir_.path()).constData(), 0755), 0);
-  ASSERT_EQ(chmod(QFile::encodeName(capture_).constData(), 0644), 0);
-  ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0555), 0);
+  using Permission = QFileDevice::Permission;
+  const QFileDevice::Permissions readable = Permission::ReadOwner | Permission::ReadGroup |
+                                            Permission::ReadOther | Permission::ExeOwner |
+                                            Permission::ExeGroup | Permission::ExeOther;
+  ASSERT_TRUE(QFile::setPermissions(dir_.path(), readable | Permission::WriteOwner));
+  ASSERT_TRUE(QFile::setPermissions(capture_, Permission::ReadOwner | Permission::WriteOwner |
+                                                  Permission::ReadGroup | Permission::ReadOther));
+  ASSERT_TRUE(QFile::setPermissions(locked, readable));
   const QString oldCsv = dir_.filePath(QStringLiteral("old.csv"));
   ASSERT_TRUE(test::WriteFileBytes(oldCsv, "old contents\n"));
   const QString missing = dir_.filePath(QStringLiteral("missing.sqlite"));
@@ -237,6 +249,7 @@ TEST_F(CliRunTest, FailuresGiveOneLineAndAnExitStatus) {
       {{"--export-csv", noFolder, "--history", history_}, 1, noFolder},
   };
   for (const auto& c : cases) {
+    if (c.unprivileged && !test::kUnixFileModes) continue;
     SCOPED_TRACE(c.arguments.join(u' ').toStdString());
     const QByteArray before = test::ReadFileBytes(foreign);
     const test::ProgramRun run = RunCli(c.arguments, c.unprivileged);

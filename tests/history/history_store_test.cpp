@@ -1,48 +1,25 @@
-// The history store on real SQLite files in temporary folders, with real child processes.
+// The history store on real SQLite files in temporary folders.
 
 #include "history/history_store.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <set>
 
-#include "history/history_read.h"
+#include "tests/history/history_store_fixture.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/history_support.h"
 #include "tests/support/qstring_printer.h"
 
 namespace dorvex {
 namespace {
 
+using test::HistoryStoreTest;
+using test::kCurrentVersion;
 using test::NumberedReply;
 using test::RawDb;
-
-std::vector<HistoryReply> ReadAll(const QString& path, HistoryRange range = {}) {
-  QString error;
-  const auto replies = ReadHistory(path, range, error);
-  EXPECT_TRUE(replies) << error.toStdString();
-  return replies.value_or(std::vector<HistoryReply>{});
-}
-
-std::set<int> VerdandiCounts(const QString& path) {
-  std::set<int> counts;
-  for (const HistoryReply& reply : ReadAll(path)) counts.insert(reply.records.at(0).count);
-  return counts;
-}
-
-constexpr char kCurrentVersion[] = "3";
-
-class HistoryStoreTest : public ::testing::Test {
- protected:
-  QTemporaryDir dir_;
-  QString path_ = dir_.filePath(QStringLiteral("dorvex.sqlite"));
-};
+using test::ReadAll;
+using test::VerdandiCounts;
 
 TEST_F(HistoryStoreTest, RecordsAndReadsBackByTimeAndRow) {
   {
@@ -115,8 +92,8 @@ TEST_F(HistoryStoreTest, LeavesForeignDamagedAndNewerFilesByteIdentical) {
        "DROP TABLE reply; CREATE VIEW reply AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT "
        "x + 1 FROM n) SELECT x AS id, x AS capture_utc_ms, '' AS local_time, '' AS adapter, '' AS "
        "server_address, 0 AS server_port FROM n"},
-      {"huge", "longer", 1,
-       "INSERT INTO world VALUES (9, printf('%.*c', 3000000, 'x'))", "too big"},
+      {"huge", "longer", 1, "INSERT INTO world VALUES (9, printf('%.*c', 3000000, 'x'))",
+       "too big"},
       {"damaged", "damaged", 300, nullptr, "malformed"},
   };
   for (const Case& c : cases) {
@@ -173,117 +150,6 @@ TEST_F(HistoryStoreTest, LockedFileQueuesAndRetries) {
                                     QStringLiteral(" again; 1 older reply was dropped while it "
                                                    "could not be written"));
   EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{2, 3, 4}));
-}
-
-// An import's batch goes in whole or waits whole: the disk fills (a file size limit) part way
-// through it, and none of it is written; once there is room again, all of it is.
-TEST_F(HistoryStoreTest, BatchOnAFullDiskWaitsWholeThenIsWritten) {
-  EXPECT_EQ(test::InChild([&] {
-              signal(SIGXFSZ, SIG_IGN);
-              HistoryStore store(path_);
-              if (!store.Record(NumberedReply(1))) return 10;
-              const auto room = static_cast<rlim_t>(QFileInfo(path_ + "-wal").size() + 16384);
-              const rlimit limit{room, RLIM_INFINITY};
-              if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return 11;
-              std::vector<HistoryReply> batch;
-              for (int i = 2; i <= 300; ++i) batch.push_back(NumberedReply(i));
-              if (store.RecordAll(std::move(batch)) || store.Pending() != 299) return 12;
-              if (!store.StatusText().contains(path_)) return 13;
-              QString error;
-              const auto written = ReadHistory(path_, {}, error);
-              if (!written || written->size() != 1) return 14;
-              const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
-              if (setrlimit(RLIMIT_FSIZE, &unlimited) != 0) return 15;
-              return store.Flush() && store.StatusText().isEmpty() ? 0 : 16;
-            }),
-            0);
-  EXPECT_EQ(VerdandiCounts(path_).size(), 300u);
-}
-
-// A history in a folder others can write, or behind another user's link, is refused and left as
-// it is; a new history is its owner's alone.
-TEST_F(HistoryStoreTest, PlantedPathsAreRefusedAndNewFilesArePrivate) {
-  EXPECT_TRUE(HistoryStore(path_).Record(NumberedReply(1)));
-  struct stat made {};
-  ASSERT_EQ(stat(QFile::encodeName(path_).constData(), &made), 0);
-  EXPECT_EQ(made.st_mode & 0777, 0600u);
-  const QString shared = dir_.filePath(QStringLiteral("shared"));
-  ASSERT_TRUE(QDir().mkdir(shared) && chmod(QFile::encodeName(shared).constData(), 01777) == 0);
-  const QString link = shared + QStringLiteral("/dorvex.sqlite");
-  ASSERT_TRUE(QFile::link(path_, link));
-  const QString linkInOwnFolder = dir_.filePath(QStringLiteral("link.sqlite"));
-  ASSERT_TRUE(QFile::link(path_, linkInOwnFolder));
-  std::vector<std::pair<QString, const char*>> cases{{link, "written by other users"}};
-  if (geteuid() == 0 && lchown(QFile::encodeName(linkInOwnFolder).constData(), 65534, 65534) == 0) {
-    cases.emplace_back(linkInOwnFolder, "a link made by another user");
-  }
-  const QByteArray before = test::ReadFileBytes(path_);
-  for (const auto& [path, reason] : cases) {
-    HistoryStore store(path);
-    EXPECT_FALSE(store.Record(NumberedReply(2)));
-    EXPECT_TRUE(store.Refused() && store.StatusText().contains(QString::fromUtf8(reason)))
-        << store.StatusText().toStdString();
-  }
-  EXPECT_EQ(test::ReadFileBytes(path_), before);
-}
-
-TEST_F(HistoryStoreTest, KilledWriterLeavesEveryCommittedReply) {
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const pid_t child = fork();
-  if (child == 0) {
-    close(fds[0]);
-    HistoryStore store(path_);
-    for (int i = 0;; ++i) {
-      if (store.Record(NumberedReply(i)) && write(fds[1], &i, sizeof i) != sizeof i) _exit(1);
-    }
-  }
-  close(fds[1]);
-  std::set<int> committed;
-  int i = 0;
-  while (committed.size() < 200 && read(fds[0], &i, sizeof i) == sizeof i) committed.insert(i);
-  kill(child, SIGKILL);
-  while (read(fds[0], &i, sizeof i) == sizeof i) committed.insert(i);
-  close(fds[0]);
-  waitpid(child, nullptr, 0);
-  ASSERT_GE(committed.size(), 200u);
-  EXPECT_EQ(RawDb(path_).Value("PRAGMA integrity_check"), "ok");
-  const std::set<int> stored = VerdandiCounts(path_);
-  for (const int reported : committed) EXPECT_TRUE(stored.count(reported)) << reported;
-  EXPECT_TRUE(HistoryStore(path_).Record(NumberedReply(60000)));
-}
-
-// A read-only file or folder: the reply waits in memory until writing works again (as nobody).
-TEST_F(HistoryStoreTest, ReadOnlyFileOrFolderQueuesAndRetries) {
-  const QByteArray folder = QFile::encodeName(dir_.path());
-  const QByteArray file = QFile::encodeName(path_);
-  struct Case {
-    const char* path;
-    mode_t locked, unlocked;
-  };
-  const Case cases[] = {{file.constData(), 0444, 0644}, {folder.constData(), 0555, 0755}};
-  for (const Case& c : cases) {
-    QFile::remove(path_);
-    HistoryStore(path_).Record(NumberedReply(1));
-    if (geteuid() == 0) {
-      ASSERT_EQ(chown(folder.constData(), 65534, 65534), 0);
-      ASSERT_EQ(chown(file.constData(), 65534, 65534), 0);
-    }
-    EXPECT_EQ(test::InChild([&] {
-                if (geteuid() == 0 &&
-                    (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0))
-                  return 10;  // nobody, whom permissions stop
-                if (chmod(c.path, c.locked) != 0) return 11;
-                HistoryStore store(path_);
-                if (store.Record(NumberedReply(2)) || store.Pending() != 1) return 12;
-                if (!store.StatusText().contains(path_)) return 13;
-                if (chmod(c.path, c.unlocked) != 0) return 14;
-                return store.Record(NumberedReply(3)) ? 0 : 15;
-              }),
-              0)
-        << c.path;
-    EXPECT_EQ(VerdandiCounts(path_), (std::set<int>{1, 2, 3})) << c.path;
-  }
 }
 
 }  // namespace

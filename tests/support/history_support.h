@@ -1,14 +1,11 @@
 #pragma once
 // What the history tests share: replies to record, a raw SQLite connection of another program
-// (to plant files, hold the lock or read what a file holds), and child processes.
+// (to plant files, hold the lock or read what a file holds).
 
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDateTime>
 #include <QFile>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -73,14 +70,5 @@ class RawDb {
  private:
   sqlite3* db_ = nullptr;
 };
-
-// Runs `body` in a child process; its return value is the exit code (0: all went as expected).
-inline int InChild(const std::function<int()>& body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
 
 }  // namespace dorvex::test
