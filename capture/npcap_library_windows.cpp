@@ -20,11 +20,12 @@ namespace {
   X(pcap_findalldevs)                                                                              \
   X(pcap_freealldevs)                                                                              \
   X(pcap_create)                                                                                   \
-  X(pcap_set_snaplen) X(pcap_set_promisc) X(pcap_set_timeout) X(pcap_set_immediate_mode)           \
-      X(pcap_activate) X(pcap_close) X(pcap_datalink) X(pcap_datalink_val_to_name) X(pcap_compile) \
-          X(pcap_freecode) X(pcap_setfilter) X(pcap_geterr) X(pcap_open_dead) X(pcap_open_offline) \
-              X(pcap_next_ex) X(pcap_stats) X(pcap_breakloop) X(pcap_statustostr)                  \
-                  X(pcap_dump_open) X(pcap_dump) X(pcap_dump_close)
+  X(pcap_set_snaplen)                                                                              \
+  X(pcap_set_promisc) X(pcap_set_timeout) X(pcap_set_immediate_mode) X(pcap_activate)              \
+      X(pcap_close) X(pcap_datalink) X(pcap_datalink_val_to_name) X(pcap_compile) X(pcap_freecode) \
+          X(pcap_setfilter) X(pcap_geterr) X(pcap_open_dead) X(pcap_open_offline) X(pcap_next_ex)  \
+              X(pcap_stats) X(pcap_breakloop) X(pcap_statustostr) X(pcap_dump_open) X(pcap_dump)   \
+                  X(pcap_dump_close)
 
 struct Npcap {
 #define DORVEX_NPCAP_POINTER(name) decltype(&::name) name = nullptr;
@@ -58,8 +59,10 @@ Npcap Load() {
   // The altered search path finds Npcap's Packet.dll beside wpcap.dll, not in the program's folder.
   const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!module) {
-    npcap.problem = "capturing needs Npcap, which is not installed (no " + Utf8(path) +
-                    "): install it from https://npcap.com and start Dorvex again";
+    npcap.problem =
+        "capturing needs Npcap, from https://npcap.com: install it and start Dorvex "
+        "again (there is no " +
+        Utf8(path) + ")";
     return npcap;
   }
   // GetProcAddress gives a generic function pointer; void (*)() is the type that converts to any

@@ -9,6 +9,8 @@
 #   qtbase     Qt 6.4.2 qtbase for Windows (Core, Gui, Widgets, OpenGL, Test, qwindows, styles)
 #   smoke      a small Qt Widgets program cross-built with cmake/windows-x64.toolchain.cmake, run
 #              under Wine and Xvfb, a screenshot of it kept in the cache
+#   dorvex     Dorvex cross-built into build-windows/, its release folder and zip (every run)
+#   suite      the Windows build's tests under Wine, and the programs without Npcap (every run)
 # Each build phase first fetches its pinned Debian source package with apt (scripts/windows/
 # sources.sh: a private sources list, the system's apt set-up untouched).
 # Each phase says in one line what it does and shows its progress; its full log is in the cache's
@@ -27,11 +29,11 @@ for file in scripts/windows/[a-z]*.sh; do
   [[ $file == scripts/windows/common.sh ]] || source "$file"
 done
 
-all=(packages sqlite libpcap qtbase smoke)
+all=(packages sqlite libpcap qtbase smoke dorvex suite)
 if [[ ${1:-} == --status ]]; then
   for phase in "${all[@]}"; do
-    if [[ $phase == packages ]]; then
-      echo "windows: packages: checked at every run"
+    if [[ $phase == packages || $phase == dorvex || $phase == suite ]]; then
+      echo "windows: $phase: run at every run"
     elif win_done "$phase"; then
       echo "windows: $phase: done ($(<"$win_stamps/$phase"))"
     else
