@@ -20,6 +20,8 @@
 #   scripts/windows.sh PHASE...   those phases only (when not done yet)
 #   scripts/windows.sh --redo PHASE...   those phases again, even when done
 #   scripts/windows.sh --status          which phases are done, and how long each took
+#   scripts/windows.sh --ready           whether the cached libraries are built (status 0), else
+#                                        says which are missing (status 1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/root_steps.sh
@@ -41,6 +43,16 @@ if [[ ${1:-} == --status ]]; then
     fi
   done
   exit 0
+fi
+if [[ ${1:-} == --ready ]]; then
+  missing=()
+  for phase in sqlite libpcap qtbase; do
+    win_done "$phase" || missing+=("$phase")
+  done
+  ((${#missing[@]} == 0)) && exit 0
+  echo "windows: the cache $win_cache/ lacks ${missing[*]} (scripts/windows.sh builds them:" \
+    "an hour or more on 2 cores)"
+  exit 1
 fi
 redo=0
 if [[ ${1:-} == --redo ]]; then

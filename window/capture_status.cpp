@@ -59,7 +59,11 @@ QString JapaneseFontProblem(bool japaneseFontInstalled) {
 }
 
 QString AdapterLabel(const QString& name, const QString& description, bool carriesDefaultRoute) {
-  const QString label = description.isEmpty() ? name : name + QStringLiteral(": ") + description;
+  // Npcap names an adapter after its GUID, which tells a user nothing: its description alone.
+  const bool npcapName = name.startsWith(QStringLiteral("\\Device\\NPF_"));
+  const QString label = description.isEmpty() ? name
+                        : npcapName           ? description
+                                              : name + QStringLiteral(": ") + description;
   return carriesDefaultRoute ? label + QStringLiteral(" (default route)") : label;
 }
 

@@ -41,8 +41,8 @@ StatusLine MakeStatusLine(const QString& captureStatus, const QString& historySt
 QString JapaneseFontProblem(bool japaneseFontInstalled);
 
 // The adapter list's text for one adapter: its name, and its description when it has one
-// ("any: Pseudo-device that captures on all interfaces"); the adapter of the default route is
-// marked " (default route)".
+// ("any: Pseudo-device that captures on all interfaces"), or only that for Npcap's adapters
+// ("\Device\NPF_{GUID}"); the adapter of the default route is marked " (default route)".
 QString AdapterLabel(const QString& name, const QString& description,
                      bool carriesDefaultRoute = false);
 

@@ -3,9 +3,10 @@
 #   dorvex  Dorvex cross-built into build-windows/ against the cached Qt and SQLite, then the
 #           release folder build-windows/release/dorvex-<version>-windows-x64/ (the programs, the
 #           DLLs they load and no others, licences, README.txt) and its zip beside it.
-#   suite   the Windows build's tests under Wine (scripts/windows/wine-run) with the capture-less
-#           libpcap standing in for Npcap; then, without it, the checks that the programs say that
-#           Npcap is missing, and a screenshot of the window as a Windows user sees it then.
+#   suite   the Windows build's tests under Wine (scripts/windows/wine-run) with a stand-in for
+#           Npcap (tests/windows/); the window capturing the sample reply through it; then,
+#           without it, the programs saying that Npcap is missing. Screenshots of the window in
+#           build-windows/.
 
 win_dorvex_build=build-windows
 
@@ -122,20 +123,53 @@ win_phase_dorvex() {
     "$(find "$release" -type f | wc -l) files"
 }
 
-# win_stand_in_npcap on|off: puts the capture-less libpcap where Npcap's wpcap.dll goes in the
-# Wine prefix, or takes it away.
+# win_stand_in_npcap on|off: puts the stand-in for Npcap (tests/windows/) where Npcap's wpcap.dll
+# goes in the Wine prefix, with the capture-less libpcap it wraps as pcapnull.dll, or takes it away.
 win_stand_in_npcap() {
-  local folder=$WINEPREFIX/drive_c/windows/system32/Npcap
+  local system=$WINEPREFIX/drive_c/windows/system32
   if [[ $1 == on ]]; then
-    mkdir -p "$folder"
-    cp "$win_cache/wpcap-null/bin/wpcap.dll" "$folder/wpcap.dll"
+    mkdir -p "$system/Npcap"
+    cp "$win_dorvex_build/tests/windows/wpcap.dll" "$system/Npcap/wpcap.dll"
+    cp "$win_cache/wpcap-null/bin/wpcap.dll" "$system/pcapnull.dll"
   else
-    rm -rf "$folder"
+    rm -rf "$system/Npcap"
   fi
 }
 
+# win_run_window PHASE RELEASE SHOT: runs the window of RELEASE under Wine on Xvfb, waits until it
+# shows (a first start can take a minute), takes a screenshot of it into SHOT and closes it as a
+# user would; fails when it never shows or does not close.
+win_run_window() {
+  local phase=$1 release=$2 shot=$3
+  rm -f "$shot"
+  # Wine's desktop process outlives the programs by a few seconds: one started without a display
+  # (the tests) would keep the window from showing.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
+  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    scripts/windows/wine-run "$1/dorvex.exe" &
+    for ((i = 0; i < 60; i++)); do
+      sleep 2
+      import -window root "$2"
+      [[ $(convert "$2" -trim -format %w info:) -gt 200 ]] && break
+    done
+    sleep 3  # the first paint done
+    import -window root "$2"
+    scripts/windows/wine-run taskkill /im dorvex.exe  # closes the window as a user would
+    for ((i = 0; i < 30; i++)); do
+      kill -0 %1 2>/dev/null || exit 0
+      sleep 1
+    done
+    echo "the window did not close" >&2
+    scripts/windows/wine-run taskkill /f /im dorvex.exe
+    exit 1' _ "$release" "$shot" >>"$win_logs/$phase.log" 2>&1 ||
+    win_fail "$phase" "the window did not close when asked to"
+  convert "$shot" -trim +repage "$shot"  # the window without the empty screen around it
+  [[ $(identify -format %w "$shot") -gt 200 ]] || win_fail "$phase" "the window never showed"
+}
+
 win_phase_suite() {
-  local phase=suite build=$win_dorvex_build release out shot=$win_dorvex_build/dorvex-windows.png
+  local phase=suite build=$win_dorvex_build release out capture replies
   [[ -f $build/build.ninja ]] || win_fail "$phase" "no Windows build in $build/ (run the dorvex phase)"
   release=$(find "$build/release" -mindepth 1 -maxdepth 1 -type d -print -quit)
   win_begin "$phase" "the Windows build's tests under Wine"
@@ -148,30 +182,38 @@ win_phase_suite() {
     touch "$WINEPREFIX/dorvex-fonts"
   fi
   win_stand_in_npcap on
-  win_say "$phase" "[1/3] ctest in $build/ (libpcap without capture standing in for Npcap)"
+  win_say "$phase" "[1/4] ctest in $build/ (the stand-in for Npcap: libpcap without capture, one" \
+    "adapter replaying a capture file)"
   ctest --test-dir "$build" -j "$win_jobs" --output-on-failure >>"$win_logs/$phase.log" 2>&1 ||
     win_fail "$phase" "tests failed under Wine"
   win_say "$phase" "$(grep -E '^[0-9]+% tests passed' "$win_logs/$phase.log" | tail -n 1)"
 
+  win_say "$phase" "[2/4] the window captures the sample reply through the stand-in:" \
+    "$build/dorvex-windows.png"
+  capture=$build/sample-reply.pcap
+  python3 tests/windows/sample_capture.py samples/world_list_reply.bin "$capture"
+  rm -f "$release/dorvex.ini" "$release"/dorvex.sqlite*
+  printf '[Snoop]\r\nAdapterIndex=0\r\n' >"$release/dorvex.ini"  # the stand-in's one adapter
+  DORVEX_STAND_IN_CAPTURE=$(WINEDEBUG=-all winepath -w "$capture") \
+    win_run_window "$phase" "$release" "$build/dorvex-windows.png"
+  replies=$(python3 -c 'import sqlite3, sys
+print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM reply").fetchone()[0])' \
+    "$release/dorvex.sqlite" 2>>"$win_logs/$phase.log") || replies=0
+  [[ $replies == 1 ]] || win_fail "$phase" "the history beside dorvex.exe holds $replies replies, not 1"
+  win_say "$phase" "the window captured the reply into dorvex.sqlite beside dorvex.exe"
+
   win_stand_in_npcap off
-  win_say "$phase" "[2/3] without Npcap: dorvex-cli says what is missing"
+  win_say "$phase" "[3/4] without Npcap: dorvex-cli says what is missing"
   out=$(scripts/windows/wine-run "$release/dorvex-cli.exe" --list-interfaces 2>&1) &&
     win_fail "$phase" "dorvex-cli --list-interfaces succeeded without Npcap"
   echo "$out" >>"$win_logs/$phase.log"
-  [[ $out == *"capturing needs Npcap"*"https://npcap.com"* ]] ||
+  [[ $out == *"capturing needs Npcap, from https://npcap.com"* ]] ||
     win_fail "$phase" "dorvex-cli did not say that Npcap is missing: $out"
-  win_say "$phase" "[3/3] without Npcap: the window, its screenshot in $shot"
-  rm -f "$shot"
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-    scripts/windows/wine-run "$1/dorvex.exe" &
-    sleep 25
-    import -window root "$2"
-    scripts/windows/wine-run taskkill /im dorvex.exe  # closes the window as a user would
-    wait' _ "$release" "$shot" >>"$win_logs/$phase.log" 2>&1 || true
+  win_say "$phase" "[4/4] without Npcap: the window says what is missing:" \
+    "$build/dorvex-windows-without-npcap.png"
+  rm -f "$release/dorvex.ini" "$release"/dorvex.sqlite*
+  win_run_window "$phase" "$release" "$build/dorvex-windows-without-npcap.png"
   win_stand_in_npcap on
-  [[ -s $shot ]] || win_fail "$phase" "no screenshot of the window taken"
-  convert "$shot" -trim +repage "$shot"  # the window without the empty screen around it
   [[ -f $release/dorvex.ini ]] || win_fail "$phase" "the window wrote no dorvex.ini beside dorvex.exe"
   rm -f "$release/dorvex.ini" "$release"/dorvex.sqlite*
-  win_say "$phase" "the window started without Npcap and wrote dorvex.ini beside dorvex.exe"
 }

@@ -203,6 +203,26 @@ TEST_F(CliRunTest, RecordsEveryReplyWithItsFrameAndExportsTheCsv) {
   EXPECT_EQ(Export().out, kHeader + kRowA + kRowA + kRowB + kRowB + kRowC + kRowC);
 }
 
+#ifdef _WIN32
+// Under Wine, the stand-in for Npcap lists one adapter that replays DORVEX_STAND_IN_CAPTURE as live
+// traffic: capturing on it gives a report after each reply, the last as reading the file gives
+// it, but for the login lines (a live capture's login time is the computer's).
+TEST_F(CliRunTest, InterfaceCapturesThroughNpcap) {
+  qputenv("DORVEX_STAND_IN_CAPTURE", QDir::toNativeSeparators(capture_).toLocal8Bit());
+  const test::ProgramRun list = RunCli({"--list-interfaces"});
+  const QString adapter = QString::fromUtf8(list.out).section(u'\t', 1, 1);
+  ASSERT_TRUE(adapter.startsWith(QStringLiteral("\\Device\\NPF_")))
+      << list.out.toStdString() << list.err.toStdString();
+  const test::ProgramRun live = RunCli({"--interface", adapter, "--replies", "3"});
+  ASSERT_EQ(live.exitCode, 0) << live.err.toStdString();
+  const QRegularExpression loginLine(QStringLiteral("【ログイン日時】[^\r]*"));
+  const QString liveReports = QString::fromUtf8(live.out).remove(loginLine);
+  EXPECT_EQ(liveReports.count(QStringLiteral("【計測方法】")), 3);  // one after each reply
+  EXPECT_TRUE(
+      liveReports.endsWith(QString::fromUtf8(RunCli({"--read", capture_}).out).remove(loginLine)));
+}
+#endif
+
 // Each failure: one stderr line naming the file or option, status 2 (usage) or 1, the report only
 // when the source was read; files not ours or an export would replace are left as they were.
 TEST_F(CliRunTest, FailuresGiveOneLineAndAnExitStatus) {

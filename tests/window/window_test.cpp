@@ -145,6 +145,7 @@ TEST(CaptureStatusTest, StatusLineKeepsTheCaptureStatusAndNotesEachProblem) {
             "Capturing on lo");
   EXPECT_EQ(AdapterLabel("any", "Pseudo-device that captures on all interfaces", true),
             "any: Pseudo-device that captures on all interfaces (default route)");
+  EXPECT_EQ(AdapterLabel("\\Device\\NPF_{0A1B}", "Intel(R) Ethernet"), "Intel(R) Ethernet");
 }
 
 TEST(NextOpenCountTest, WrapsInsteadOfOverflowing) {
