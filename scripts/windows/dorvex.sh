@@ -173,14 +173,7 @@ win_phase_suite() {
   [[ -f $build/build.ninja ]] || win_fail "$phase" "no Windows build in $build/ (run the dorvex phase)"
   release=$(find "$build/release" -mindepth 1 -maxdepth 1 -type d -print -quit)
   win_begin "$phase" "the Windows build's tests under Wine"
-  win_wine_env
-  if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    win_run "$phase" "a Wine prefix in $WINEPREFIX/ (first start of Wine: slow)" wineboot --init
-  fi
-  if [[ ! -f $WINEPREFIX/dorvex-fonts ]]; then
-    win_wine_fonts "$phase"
-    touch "$WINEPREFIX/dorvex-fonts"
-  fi
+  win_wine_prefix "$phase" "[0/4]"
   win_stand_in_npcap on
   win_say "$phase" "[1/4] ctest in $build/ (the stand-in for Npcap: libpcap without capture, one" \
     "adapter replaying a capture file)"

@@ -21,6 +21,20 @@ win_wine_fonts() {
   done
 }
 
+# win_wine_prefix PHASE STEP: the Wine prefix ready to run programs (win_wine_env): made on first
+# use (STEP is that step's progress text), with its Japanese fonts.
+win_wine_prefix() {
+  local phase=$1 step=$2
+  win_wine_env
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    win_run "$phase" "$step a Wine prefix in $WINEPREFIX/ (first start of Wine: slow)" wineboot --init
+  fi
+  if [[ ! -f $WINEPREFIX/dorvex-fonts ]]; then
+    win_wine_fonts "$phase"
+    touch "$WINEPREFIX/dorvex-fonts"
+  fi
+}
+
 # win_runtime_dll NAME: the path of a MinGW runtime DLL (libstdc++-6.dll...), as the compiler finds it.
 win_runtime_dll() {
   local path
@@ -52,14 +66,7 @@ win_phase_smoke() {
   for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     cp "$(win_runtime_dll "$dll")" "$app/" || win_fail "$phase" "MinGW runtime $dll not found"
   done
-  win_wine_env
-  if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    win_run "$phase" "[4/5] a Wine prefix in $WINEPREFIX/ (first start of Wine: slow)" wineboot --init
-  fi
-  if [[ ! -f $WINEPREFIX/dorvex-fonts ]]; then
-    win_wine_fonts "$phase"
-    touch "$WINEPREFIX/dorvex-fonts"
-  fi
+  win_wine_prefix "$phase" "[4/5]"
   win_say "$phase" "[5/5] run under Wine on Xvfb, screenshot into $shot"
   out=$win_logs/smoke-run.log
   rm -f "$shot"
