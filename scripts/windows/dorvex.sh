@@ -2,11 +2,12 @@
 # incremental):
 #   dorvex  Dorvex cross-built into build-windows/ against the cached Qt and SQLite, then the
 #           release folder build-windows/release/dorvex-<version>-windows-x64/ (the programs, the
-#           DLLs they load and no others, licences, README.txt) and its zip beside it.
+#           DLLs they load and no others, licences, README.txt), its zip and an installer (NSIS,
+#           packaging/windows/dorvex.nsi) beside it.
 #   suite   the Windows build's tests under Wine (scripts/windows/wine-run) with a stand-in for
 #           Npcap (tests/windows/); the window capturing the sample reply through it; then,
-#           without it, the programs saying that Npcap is missing. Screenshots of the window in
-#           build-windows/.
+#           without it, the programs saying that Npcap is missing; the installer and uninstaller.
+#           Screenshots of the window in build-windows/.
 
 win_dorvex_build=build-windows
 
@@ -80,6 +81,25 @@ Licence
 TEXT
 }
 
+# win_installer_files RELEASE: the macros DorvexFiles and DorvexDeletes of packaging/windows/
+# dorvex.nsi for the files of RELEASE.
+win_installer_files() {
+  local release=$1 file folder shown=
+  echo '!macro DorvexFiles'
+  while IFS= read -r file; do
+    folder=$(dirname "$file")
+    if [[ $folder != "$shown" ]]; then
+      shown=$folder
+      [[ $folder == . ]] && echo '  SetOutPath "$INSTDIR"' || echo "  SetOutPath \"\$INSTDIR\\${folder//\//\\}\""
+    fi
+    echo "  File \"$PWD/$release/$file\""
+  done < <(cd "$release" && find . -type f -printf '%P\n' | sort)
+  echo '!macroend'
+  echo '!macro DorvexDeletes'
+  (cd "$release" && find . -type f -printf '%P\n' | sort) | sed 's|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|'
+  echo '!macroend'
+}
+
 win_phase_dorvex() {
   local phase=dorvex build=$win_dorvex_build multiarch version name release dll
   [[ -f $win_qt/lib/cmake/Qt6/Qt6Config.cmake ]] || win_fail "$phase" "no Qt in $win_qt (run the qtbase phase)"
@@ -116,11 +136,17 @@ win_phase_dorvex() {
   cp /usr/share/doc/gcc-mingw-w64-base/copyright "$release/licenses/GCC-runtime-copyright.txt"
   cp /usr/share/doc/mingw-w64-common/copyright "$release/licenses/MinGW-w64-copyright.txt"
   win_release_readme "$version" | sed 's/$/\r/' >"$release/README.txt"
-  win_say "$phase" "[4/4] zip $build/$name.zip"
-  rm -f "$build/$name.zip"
+  win_say "$phase" "[4/4] zip $build/$name.zip and installer $build/$name-setup.exe"
+  rm -f "$build/$name.zip" "$build/$name-setup.exe"
   (cd "$build/release" && zip -q -r -X "../$name.zip" "$name") || win_fail "$phase" "zip failed"
+  win_installer_files "$release" >"$build/installer-files.nsh"
+  win_run "$phase" "installer (makensis)" makensis -V2 -DVERSION="$version" -DRELEASE="$PWD/$release" \
+    -DICON="$PWD/packaging/windows/dorvex.ico" -DFILES="$PWD/$build/installer-files.nsh" \
+    -DOUTFILE="$PWD/$build/$name-setup.exe" packaging/windows/dorvex.nsi
+  chmod +x "$build/$name-setup.exe"  # Wine runs only executable files as programs
   win_say "$phase" "$build/$name.zip: $(du -h "$build/$name.zip" | cut -f1)," \
-    "$(find "$release" -type f | wc -l) files"
+    "$(find "$release" -type f | wc -l) files; $build/$name-setup.exe:" \
+    "$(du -h "$build/$name-setup.exe" | cut -f1)"
 }
 
 # win_stand_in_npcap on|off: puts the stand-in for Npcap (tests/windows/) where Npcap's wpcap.dll
@@ -173,15 +199,15 @@ win_phase_suite() {
   [[ -f $build/build.ninja ]] || win_fail "$phase" "no Windows build in $build/ (run the dorvex phase)"
   release=$(find "$build/release" -mindepth 1 -maxdepth 1 -type d -print -quit)
   win_begin "$phase" "the Windows build's tests under Wine"
-  win_wine_prefix "$phase" "[0/4]"
+  win_wine_prefix "$phase" "[0/5]"
   win_stand_in_npcap on
-  win_say "$phase" "[1/4] ctest in $build/ (the stand-in for Npcap: libpcap without capture, one" \
+  win_say "$phase" "[1/5] ctest in $build/ (the stand-in for Npcap: libpcap without capture, one" \
     "adapter replaying a capture file)"
   ctest --test-dir "$build" -j "$win_jobs" --output-on-failure >>"$win_logs/$phase.log" 2>&1 ||
     win_fail "$phase" "tests failed under Wine"
   win_say "$phase" "$(grep -E '^[0-9]+% tests passed' "$win_logs/$phase.log" | tail -n 1)"
 
-  win_say "$phase" "[2/4] the window captures the sample reply through the stand-in:" \
+  win_say "$phase" "[2/5] the window captures the sample reply through the stand-in:" \
     "$build/dorvex-windows.png"
   capture=$build/sample-reply.pcap
   python3 tests/windows/sample_capture.py samples/world_list_reply.bin "$capture"
@@ -196,17 +222,44 @@ print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM reply").fetchon
   win_say "$phase" "the window captured the reply into dorvex.sqlite beside dorvex.exe"
 
   win_stand_in_npcap off
-  win_say "$phase" "[3/4] without Npcap: dorvex-cli says what is missing"
+  win_say "$phase" "[3/5] without Npcap: dorvex-cli says what is missing"
   out=$(scripts/windows/wine-run "$release/dorvex-cli.exe" --list-interfaces 2>&1) &&
     win_fail "$phase" "dorvex-cli --list-interfaces succeeded without Npcap"
   echo "$out" >>"$win_logs/$phase.log"
   [[ $out == *"capturing needs Npcap, from https://npcap.com"* ]] ||
     win_fail "$phase" "dorvex-cli did not say that Npcap is missing: $out"
-  win_say "$phase" "[4/4] without Npcap: the window says what is missing:" \
+  win_say "$phase" "[4/5] without Npcap: the window says what is missing:" \
     "$build/dorvex-windows-without-npcap.png"
   rm -f "$release/dorvex.ini" "$release"/dorvex.sqlite*
   win_run_window "$phase" "$release" "$build/dorvex-windows-without-npcap.png"
   win_stand_in_npcap on
   [[ -f $release/dorvex.ini ]] || win_fail "$phase" "the window wrote no dorvex.ini beside dorvex.exe"
   rm -f "$release/dorvex.ini" "$release"/dorvex.sqlite*
+  win_check_installer "$phase" "$(find "$build" -maxdepth 1 -name '*-setup.exe' -print -quit)"
+}
+
+# win_check_installer PHASE SETUP: installs with SETUP silently, checks the programs and the Start
+# menu entry, then uninstalls: every installed file goes, the user's settings stay.
+win_check_installer() {
+  local phase=$1 setup=$2 folder=$WINEPREFIX/drive_c/Program\ Files/Dorvex
+  local entry="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Dorvex/Dorvex.lnk"
+  win_say "$phase" "[5/5] the installer $setup: install, Start menu entry, uninstall"
+  rm -rf "$folder"
+  scripts/windows/wine-run "$setup" /S >>"$win_logs/$phase.log" 2>&1 ||
+    win_fail "$phase" "the installer failed"
+  [[ -f $folder/dorvex.exe && -f $folder/platforms/qwindows.dll && -f $entry ]] ||
+    win_fail "$phase" "the installer left no dorvex.exe, qwindows.dll or Start menu entry"
+  printf '[Config]\r\nExpand=1\r\n' >"$folder/dorvex.ini"  # a user's settings
+  scripts/windows/wine-run "$folder/uninstall.exe" /S >>"$win_logs/$phase.log" 2>&1 ||
+    win_fail "$phase" "the uninstaller failed"
+  # The uninstaller runs from a copy of itself in the temporary folder: it is done when its
+  # original is gone.
+  for ((i = 0; i < 60; i++)); do
+    [[ -e $folder/uninstall.exe ]] || break
+    sleep 1
+  done
+  [[ ! -e $folder/dorvex.exe && ! -e $folder/platforms && ! -e $entry && -f $folder/dorvex.ini ]] ||
+    win_fail "$phase" "the uninstaller did not remove exactly the installed files"
+  rm -rf "$folder"
+  win_say "$phase" "installed, found in the Start menu, uninstalled with the user's settings kept"
 }

@@ -69,5 +69,20 @@ TEST(IniPathTest, BesideTheProgramOrInTheConfigFolder) {
   }
 }
 
+#ifdef _WIN32
+// Windows: beside the program where its folder can be written, else in %APPDATA%\Dorvex.
+TEST(IniPathTest, WindowsFallsBackToAppData) {
+  qputenv("APPDATA", R"(C:\Users\player\AppData\Roaming)");
+  const std::tuple<const char*, bool, const char*> cases[] = {
+      {R"(C:\Program Files\Dorvex\dorvex.exe)", false,
+       "C:/Users/player/AppData/Roaming/Dorvex/dorvex.ini"},
+      {R"(D:\games\dorvex\dorvex.exe)", true, R"(D:\games\dorvex\dorvex.ini)"}};
+  for (const auto& [program, writable, expected] : cases) {
+    const auto probe = [writable = writable](const QString&) { return writable; };
+    EXPECT_EQ(ResolveIniFileName(PlatformIniLocationInputs(program, probe)), expected) << program;
+  }
+}
+#endif
+
 }  // namespace
 }  // namespace dorvex
