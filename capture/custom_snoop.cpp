@@ -146,8 +146,9 @@ void TCustomSnoop::Open() {
 }
 
 void TCustomSnoop::OpenAdapter(const QByteArray& source, bpf_u_int32 netmask) {
-  // The capture helper holds the right to capture, opens the adapter and streams the game's
-  // traffic; this process holds no capability. Filter then selects from that stream here.
+  // On Linux the capture helper holds the right to capture, opens the adapter and streams the
+  // game's traffic, and this process holds no capability; on Windows Npcap opens it here
+  // (capture/capture_opener.h). Filter then selects from what is read.
   const HelperRequest request{source, (flags_ & 1) != 0, readTimeOut_};
   QString error;
   pcap_t* handle = helper_.Start(request, error);
@@ -205,7 +206,8 @@ QString TCustomSnoop::ThreadTerminate() {
 }
 
 void TCustomSnoop::BreakRead() {
-  // The read waits on the helper's stream, which ends with the helper.
+  // The read waits on the helper's stream, which ends with the helper (Linux), or on Npcap,
+  // which breaks it off (Windows).
   helper_.Stop();
 }
 
