@@ -151,9 +151,9 @@ void TCustomSnoop::OpenAdapter(const QByteArray& source, bpf_u_int32 netmask) {
   // (capture/capture_opener.h). Filter then selects from what is read.
   const HelperRequest request{source, (flags_ & 1) != 0, readTimeOut_};
   QString error;
-  pcap_t* handle = helper_.Start(request, error);
+  pcap_t* handle = opener_.Start(request, error);
   if (!handle) {
-    Fail(error, helper_.ExitStatus());
+    Fail(error, opener_.ExitStatus());
     return;
   }
   handle_ = handle;
@@ -175,7 +175,7 @@ void TCustomSnoop::StartThread() {
     const QString helperFailure = ThreadTerminate();
     if (thread->StopRequested()) return;
     if (!thread->HandlerFailed())
-      Fail(EndedStreamText(*thread, helperFailure), helper_.ExitStatus());
+      Fail(EndedStreamText(*thread, helperFailure), opener_.ExitStatus());
     AnnounceEnd(generation, thread->HandlerFailed()
                                 ? QStringLiteral("a packet could not be handled")
                                 : lastError_);
@@ -208,7 +208,7 @@ QString TCustomSnoop::ThreadTerminate() {
 void TCustomSnoop::BreakRead() {
   // The read waits on the helper's stream, which ends with the helper (Linux), or on Npcap,
   // which breaks it off (Windows).
-  helper_.Stop();
+  opener_.Stop();
 }
 
 bool TCustomSnoop::event(QEvent* e) {
@@ -256,11 +256,11 @@ void TCustomSnoop::StopThread() {
 
 QString TCustomSnoop::CloseHandle() {
   if (!handle_) return {};
-  helper_.Stop();
+  opener_.Stop();
   pcap_close(handle_);
   handle_ = nullptr;
   linkType_ = -1;
-  return helper_.Finish();
+  return opener_.Finish();
 }
 
 }  // namespace dorvex

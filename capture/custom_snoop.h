@@ -161,7 +161,7 @@ class TCustomSnoop : public QObject {
   std::unique_ptr<TSnoopThread> thread_;  // running, or ended and not yet freed
   std::uint64_t threadGeneration_ = 0;    // tells a stale wake-up from one of thread_
   std::atomic<bool> destroying_{false};
-  CaptureOpener helper_;
+  CaptureOpener opener_;
   pcap_t* handle_ = nullptr;  // the live capture, or the helper's stream of it
   int linkType_ = -1;
   PPCAP_PKTHDR currentPacketHeader_ = nullptr;
