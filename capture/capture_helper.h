@@ -44,7 +44,6 @@ class CaptureHelper {
   // its failure text when it ended on a failure of its own, empty when it stopped as asked.
   QString Finish();
 
-  bool Running() const { return pid_ > 0; }
   // The exit status of the helper that ended last; kExitOk also when it was ended by a signal or
   // could not be run.
   capture_helper::Status ExitStatus() const { return exitStatus_; }

@@ -2,7 +2,7 @@
 // How this platform opens a live capture for the capture component: on Linux the capture helper,
 // a process of its own that alone holds the right to capture; on Windows in this process through
 // Npcap, whose driver decides who may capture. Both have the same members (Start, Stop, Finish,
-// Running, ExitStatus).
+// ExitStatus).
 
 #ifdef _WIN32
 #include "capture/npcap_capture_windows.h"

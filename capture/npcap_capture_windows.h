@@ -30,7 +30,6 @@ class NpcapCapture {
   // always empty.
   QString Finish();
 
-  bool Running() const { return handle_ != nullptr; }
   // The kind of the last open's failure, in the capture helper's terms; kExitOk after a success.
   capture_helper::Status ExitStatus() const { return exitStatus_; }
 
