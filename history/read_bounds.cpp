@@ -15,8 +15,15 @@ int StopWhenCancelled(void* flag) {
 
 }  // namespace
 
-ReadCancelScope::ReadCancelScope(const std::atomic<bool>& cancelled) : outer_(tCancelled) {
-  tCancelled = &cancelled;
+ReadCancelScope::ReadCancelScope(const std::atomic<bool>& cancelled)
+    : ReadCancelScope(&cancelled) {}
+
+ReadCancelScope::ReadCancelScope(const std::atomic<bool>* cancelled) : outer_(tCancelled) {
+  if (cancelled) tCancelled = cancelled;
+}
+
+const std::atomic<bool>* ReadCancelScope::Current() {
+  return tCancelled;
 }
 
 ReadCancelScope::~ReadCancelScope() {

@@ -19,6 +19,10 @@ inline constexpr std::int64_t kSqliteHeapLimit = 512LL << 20;
 class ReadCancelScope {
  public:
   explicit ReadCancelScope(const std::atomic<bool>& cancelled);
+  // The flag of the scope this thread is in (null: none), for a read that hands part of its work
+  // to another thread; that thread opens a scope of its own with it (null: no scope).
+  static const std::atomic<bool>* Current();
+  explicit ReadCancelScope(const std::atomic<bool>* cancelled);
   ~ReadCancelScope();
   ReadCancelScope(const ReadCancelScope&) = delete;
   ReadCancelScope& operator=(const ReadCancelScope&) = delete;

@@ -55,4 +55,15 @@ std::optional<std::vector<ReplySummary>> ReadNewerSummaries(const QString& path,
 // How many replies `range` holds; nullopt with the read error.
 std::optional<qint64> CountReplies(const QString& path, const HistoryRange& range, QString& error);
 
+namespace history_detail {
+// ReadReplySummaries, which reads a range of at least kSplitLeast replies as two halves side by
+// side (on two connections, split at the middle reply's capture time), splitting from
+// `splitLeast` replies on instead.
+inline constexpr qint64 kSplitLeast = 50'000;
+std::optional<std::vector<ReplySummary>> ReadReplySummariesSplitFrom(const QString& path,
+                                                                     const HistoryRange& range,
+                                                                     qint64 splitLeast,
+                                                                     QString& error);
+}  // namespace history_detail
+
 }  // namespace dorvex

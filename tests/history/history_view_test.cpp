@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <limits>
 
 #include "history/history_range_choice.h"
 #include "history/history_store.h"
@@ -16,6 +17,7 @@ namespace dorvex {
 namespace {
 
 using test::MakeReply;
+using test::NumberedReply;
 using test::RawDb;
 
 std::string Nulls(int n) {
@@ -101,6 +103,38 @@ TEST_F(HistoryViewTest, SummariesReadTheViewOfTheRangeAndWhatWasRecordedSince) {
   std::vector<qint64> ids;
   for (const ReplySummary& summary : *newer) ids.push_back(summary.id);
   EXPECT_EQ(ids, (std::vector<qint64>{2, 3, 4, 6}));
+}
+
+// A large range is read as two halves side by side, split at the middle reply's capture time:
+// the same summaries in the same order as one read, replies tied with the middle one and the
+// range's ends included.
+TEST_F(HistoryViewTest, HalvesReadSideBySideMakeTheWholeRangeInOrder) {
+  HistoryStore store(path_);
+  std::vector<HistoryReply> replies;
+  for (const int second : {0, 2, 1, 2, 5, 2, 3, 2, 4}) replies.push_back(NumberedReply(second));
+  ASSERT_TRUE(store.RecordAll(replies));
+  const auto at = [](int second) { return MakeReply(second).captureTimeUtc; };
+  const std::pair<HistoryRange, std::vector<qint64>> cases[] = {
+      {{}, {1, 3, 2, 4, 6, 8, 7, 9, 5}},
+      {{at(2), {}}, {2, 4, 6, 8, 7, 9, 5}},
+      {{{}, at(2)}, {1, 3}},
+      {{at(1), at(4)}, {3, 2, 4, 6, 8, 7}},
+  };
+  for (const auto& [range, ids] : cases) {
+    for (const qint64 splitLeast : {qint64{1}, qint64{2}, std::numeric_limits<qint64>::max()}) {
+      QString error;
+      const auto summaries =
+          history_detail::ReadReplySummariesSplitFrom(path_, range, splitLeast, error);
+      ASSERT_TRUE(summaries) << error.toStdString();
+      std::vector<qint64> read;
+      for (const ReplySummary& summary : *summaries) {
+        read.push_back(summary.id);
+        EXPECT_EQ(summary.worlds[0],
+                  replies[static_cast<std::size_t>(summary.id - 1)].records.front().count);
+      }
+      EXPECT_EQ(read, ids) << splitLeast;
+    }
+  }
 }
 
 // The window's ranges count back from the moment of reading; two dates are inclusive local dates.
