@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "common/parallel_work.h"
+
 namespace dorvex {
 
 ChartData PrepareChart(std::vector<ChartSeries> series) {
@@ -9,13 +11,13 @@ ChartData PrepareChart(std::vector<ChartSeries> series) {
   data.times = ReplyTimes(data.series);
   data.gapMs = GapThresholdMs(data.times);
   data.gaps = FindGaps(data.times, data.gapMs);
+  data.days.resize(data.series.size());
   if (!data.times.empty()) {
     const std::vector<qint64> midnights = LocalMidnights(data.times.front(), data.times.back());
-    for (const ChartSeries& each : data.series) {
-      data.days.push_back(DailyBuckets(each.points, midnights, data.gapMs));
-    }
+    RunInParallel(data.series.size(), [&](std::size_t i) {
+      data.days[i] = DailyBuckets(data.series[i].points, midnights, data.gapMs);
+    });
   }
-  data.days.resize(data.series.size());
   return data;
 }
 
