@@ -31,13 +31,17 @@ void HistoryTableModel::SetReplies(std::vector<ReplySummary> summaries) {
 
 const ReplySummary* HistoryTableModel::ReplyAt(int row) const {
   if (row < 0 || row >= rowCount()) return nullptr;
-  return &Replies()[order_[static_cast<std::size_t>(row)]];
+  return &Replies()[ItemOf(static_cast<std::size_t>(row))];
 }
 
 int HistoryTableModel::RowOf(qint64 id) const {
-  const auto found = std::find_if(order_.begin(), order_.end(),
-                                  [&](std::size_t i) { return Replies()[i].id == id; });
-  return found == order_.end() ? -1 : static_cast<int>(found - order_.begin());
+  const std::vector<ReplySummary>& replies = Replies();
+  const auto found = std::find_if(replies.begin(), replies.end(),
+                                  [&](const ReplySummary& summary) { return summary.id == id; });
+  if (found == replies.end()) return -1;
+  const auto item = static_cast<std::size_t>(found - replies.begin());
+  if (order_.empty()) return static_cast<int>(ItemOf(item));  // the mapping is its own inverse
+  return static_cast<int>(std::find(order_.begin(), order_.end(), item) - order_.begin());
 }
 
 void HistoryTableModel::sort(int column, Qt::SortOrder order) {
@@ -46,13 +50,13 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order) {
   const QModelIndexList before = persistentIndexList();
   std::vector<std::size_t> items;
   for (const QModelIndex& index : before)
-    items.push_back(order_[static_cast<std::size_t>(index.row())]);
+    items.push_back(ItemOf(static_cast<std::size_t>(index.row())));
   sortColumn_ = column;
   sortOrder_ = order;
   Reorder();
-  std::vector<int> rowOfItem(order_.size());
-  for (std::size_t row = 0; row < order_.size(); ++row)
-    rowOfItem[order_[row]] = static_cast<int>(row);
+  std::vector<int> rowOfItem(Replies().size());
+  for (std::size_t row = 0; row < rowOfItem.size(); ++row)
+    rowOfItem[ItemOf(row)] = static_cast<int>(row);
   QModelIndexList after;
   for (qsizetype i = 0; i < before.size(); ++i) {
     after.append(index(rowOfItem[items[static_cast<std::size_t>(i)]], before[i].column()));
@@ -61,16 +65,22 @@ void HistoryTableModel::sort(int column, Qt::SortOrder order) {
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-// The replies come oldest first (ties in recording order): sorted by time, they stay so.
+std::size_t HistoryTableModel::ItemOf(std::size_t row) const {
+  if (!order_.empty()) return order_[row];
+  return sortOrder_ == Qt::DescendingOrder ? Replies().size() - 1 - row : row;
+}
+
+// The replies come oldest first (ties in recording order): sorted by time they stay so, and need
+// no order of their own (over a year, making one cost the GUI thread ~10 ms a read).
 void HistoryTableModel::Reorder() {
+  order_.clear();
+  if (sortColumn_ == kTime) return;
   order_.resize(Replies().size());
   std::iota(order_.begin(), order_.end(), std::size_t{0});
-  if (sortColumn_ != kTime) {
-    std::vector<qint64> keys(Replies().size());
-    for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = CellValue(Replies()[i], sortColumn_);
-    std::stable_sort(order_.begin(), order_.end(),
-                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-  }
+  std::vector<qint64> keys(Replies().size());
+  for (std::size_t i = 0; i < keys.size(); ++i) keys[i] = CellValue(Replies()[i], sortColumn_);
+  std::stable_sort(order_.begin(), order_.end(),
+                   [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
   if (sortOrder_ == Qt::DescendingOrder) std::reverse(order_.begin(), order_.end());
 }
 

@@ -39,10 +39,11 @@ class HistoryTableModel : public QAbstractTableModel {
  private:
   qint64 CellValue(const ReplySummary& summary, int column) const;  // kNotMeasured: empty
   void Reorder();
+  std::size_t ItemOf(std::size_t row) const;  // the index into Replies() shown in `row`
 
   std::shared_ptr<const std::vector<ReplySummary>> shared_ =
       std::make_shared<const std::vector<ReplySummary>>();
-  std::vector<std::size_t> order_;  // row -> index into Replies()
+  std::vector<std::size_t> order_;  // row -> index into Replies(); empty when sorted by time
   int sortColumn_ = 0;
   Qt::SortOrder sortOrder_ = Qt::DescendingOrder;
 };
