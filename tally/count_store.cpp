@@ -47,11 +47,19 @@ void CountStore::Set(const QString& name, const QString& countText) {
     entry->textOf = kNoNumber;
     return;
   }
-  Append(name, std::move(key), hash, countText, kNoNumber);
+  Append(InlineText(name), std::move(key), hash, countText, kNoNumber);
 }
 
 CountStore::Handle CountStore::SetCount(QStringView name, std::uint16_t count) {
-  InlineText key = FoldedKey(name);
+  return SetCount(InlineText(name), count);
+}
+
+CountStore::Handle CountStore::SetCount(const InlineText& name, std::uint16_t count) {
+  return SetCount(name, FoldedKey(name.View()), count);
+}
+
+CountStore::Handle CountStore::SetCount(const InlineText& name, InlineText key,
+                                        std::uint16_t count) {
   const std::size_t hash = key.Hash();
   if (Entry* entry = Find(key, hash)) {
     SetNumber(*entry, count);
@@ -87,8 +95,16 @@ const QString& CountStore::CountText(int index) const {
 }
 
 const CountStore::Entry& CountStore::EntryAt(int index) const {
+  DropGone();
   // A negative index becomes one past the end, which at() rejects.
   return slots_[order_.at(static_cast<std::size_t>(index))];
+}
+
+void CountStore::DropGone() const {
+  if (gone_ == 0) return;
+  std::erase(order_, kGone);
+  gone_ = 0;
+  unlistedFrom_ = 0;
 }
 
 CountStore::Handle CountStore::HandleOf(std::uint32_t slot, const Entry& entry) {
@@ -106,9 +122,9 @@ CountStore::Entry* CountStore::Find(const InlineText& key, std::size_t hash) {
   return slot == SlotIndex::kNone ? nullptr : &slots_[slot];
 }
 
-CountStore::Handle CountStore::Append(QStringView name, InlineText key, std::size_t hash,
+CountStore::Handle CountStore::Append(const InlineText& name, InlineText key, std::size_t hash,
                                       QString countText, int count) {
-  const bool listed = HasCountField(name);
+  const bool listed = HasCountField(name.View());
   std::uint32_t slot;
   if (freeSlots_.empty()) {
     slot = static_cast<std::uint32_t>(slots_.size());
@@ -118,7 +134,7 @@ CountStore::Handle CountStore::Append(QStringView name, InlineText key, std::siz
     freeSlots_.pop_back();
   }
   Entry& entry = slots_[slot];
-  entry.name = InlineText(name);
+  entry.name = name;
   entry.nameText = QString();
   entry.countText = std::move(countText);
   entry.count = count;
@@ -135,12 +151,13 @@ CountStore::Handle CountStore::Append(QStringView name, InlineText key, std::siz
 
 // Only the last name without a count field is ever shown (in the free row): the oldest such
 // names can go without changing what the window shows, unless one of them comes back, which then
-// counts as new.
+// counts as new. Entries are only ever appended, so the search for the oldest one resumes where
+// the last one ended.
 void CountStore::GiveUpOldestUnlisted() {
-  const auto oldest = std::find_if(order_.begin(), order_.end(),
-                                   [this](std::uint32_t s) { return !slots_[s].listed; });
-  const std::uint32_t slot = *oldest;
-  order_.erase(oldest);
+  while (order_[unlistedFrom_] == kGone || slots_[order_[unlistedFrom_]].listed) ++unlistedFrom_;
+  const std::uint32_t slot = order_[unlistedFrom_];
+  order_[unlistedFrom_++] = kGone;
+  if (++gone_ > static_cast<std::size_t>(kMaxUnlisted)) DropGone();
   Entry& entry = slots_[slot];
   slotByKey_.Erase(entry.keyHash, slot);
   ++entry.generation;  // its handles stop working

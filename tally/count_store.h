@@ -26,11 +26,14 @@ class CountStore {
   void Set(const QString& name, const QString& countText);
   // The same with the decimal text of `count` ("0" to "65535"). Returns the entry's handle.
   Handle SetCount(QStringView name, std::uint16_t count);
+  Handle SetCount(const InlineText& name, std::uint16_t count);
+  // The same with the name's FoldedKey, made by the caller along with the name.
+  Handle SetCount(const InlineText& name, InlineText key, std::uint16_t count);
   // Sets the count of the entry of `handle`, as SetCount with its name would; false when that
   // entry has been given up since.
   bool SetCountAt(Handle handle, std::uint16_t count);
 
-  int Count() const { return static_cast<int>(order_.size()); }
+  int Count() const { return static_cast<int>(order_.size() - gone_); }
   const QString& Name(int index) const;
   const QString& CountText(int index) const;
 
@@ -55,15 +58,23 @@ class CountStore {
 
   const Entry& EntryAt(int index) const;
   Entry* Find(const InlineText& key, std::size_t hash);
-  Handle Append(QStringView name, InlineText key, std::size_t hash, QString countText, int count);
+  Handle Append(const InlineText& name, InlineText key, std::size_t hash, QString countText,
+                int count);
   void GiveUpOldestUnlisted();
+  void DropGone() const;
   static Handle HandleOf(std::uint32_t slot, const Entry& entry);
   static void SetNumber(Entry& entry, std::uint16_t count);
 
   std::vector<Entry> slots_;
   std::vector<std::uint32_t> freeSlots_;
-  std::vector<std::uint32_t> order_;
-  SlotIndex slotByKey_;  // by the entry's keyHash
+  // order_ lists the slots in order of arrival; a given-up entry leaves kGone in its place until
+  // the next read by index or until gone ones pile up, so that a stream of new names gives up
+  // the oldest one without moving the others each time.
+  static constexpr std::uint32_t kGone = 0xFFFFFFFFu;
+  mutable std::vector<std::uint32_t> order_;
+  mutable std::size_t gone_ = 0;          // kGone cells in order_
+  mutable std::size_t unlistedFrom_ = 0;  // order_ holds no unlisted entry before this cell
+  SlotIndex slotByKey_;                   // by the entry's keyHash
   int unlisted_ = 0;
 };
 

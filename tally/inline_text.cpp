@@ -43,15 +43,21 @@ std::size_t InlineText::Hash() const {
 }
 
 InlineText FoldedKey(QStringView name) {
+  // Nearly every name is ASCII, kana and ideographs: folded into a key of the same length.
+  if (static_cast<std::size_t>(name.size()) <= InlineText::kInlineSize) {
+    std::array<char16_t, InlineText::kInlineSize> simple{};
+    std::size_t length = 0;
+    while (length < static_cast<std::size_t>(name.size()) &&
+           (simple[length] = FoldedSimply(name[static_cast<qsizetype>(length)].unicode())) != 0) {
+      ++length;
+    }
+    if (length == static_cast<std::size_t>(name.size())) return InlineText(simple, length);
+  }
   QVarLengthArray<char16_t, InlineText::kInlineSize> key;
   for (qsizetype i = 0; i < name.size(); ++i) {
     char32_t c = name[i].unicode();
-    if (c < 0x80) {  // the common case, folded here: A-Z to a-z
-      key.append(static_cast<char16_t>(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c));
-      continue;
-    }
-    if (IsKanaOrIdeograph(static_cast<char16_t>(c))) {
-      key.append(static_cast<char16_t>(c));
+    if (c < 0x80 || IsKanaOrIdeograph(static_cast<char16_t>(c))) {
+      key.append(c == 0 ? char16_t{0} : FoldedSimply(static_cast<char16_t>(c)));
       continue;
     }
     if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {

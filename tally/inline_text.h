@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "tally/shown_text.h"
+
 namespace dorvex {
 
 class InlineText {
@@ -17,6 +19,10 @@ class InlineText {
 
   InlineText() = default;
   explicit InlineText(QStringView text);
+  // The first `size` chars of `chars` (size at most kInlineSize; every char after them zero),
+  // copied whole: a fixed-size copy, not a call for each short name.
+  InlineText(const std::array<char16_t, kInlineSize>& chars, std::size_t size)
+      : chars_(chars), size_(static_cast<std::uint8_t>(size)) {}
 
   QStringView View() const {
     return size_ != 0 ? QStringView(chars_.data(), size_) : QStringView(longer_);
@@ -36,5 +42,12 @@ class InlineText {
 // `name`'s key under which names equal letter case aside meet: each code point case-folded, as
 // QString::compare with Qt::CaseInsensitive folds them.
 InlineText FoldedKey(QStringView name);
+
+// `c` as FoldedKey folds it when it is ASCII (A-Z to a-z), kana or an ideograph (themselves),
+// nearly every character of a name; 0 for any other character and for 0.
+inline char16_t FoldedSimply(char16_t c) {
+  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + (u'a' - u'A'));
+  return c != 0 && (c < 0x80 || IsKanaOrIdeograph(c)) ? c : 0;
+}
 
 }  // namespace dorvex

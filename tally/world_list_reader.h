@@ -66,8 +66,15 @@ class WorldListReader {
   static constexpr std::size_t kRecentNames = 64;
   static std::size_t FieldHash(const std::uint8_t* field);
 
+  // A name field's name as shown, and its store key when made in the same pass (nearly always).
+  struct DecodedName {
+    InlineText name;
+    InlineText key;
+    bool keyed = false;
+  };
+
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
-  InlineText DecodeName(const std::uint8_t* name);
+  DecodedName DecodeName(const std::uint8_t* name);
 
   CountStore& store_;
   LoginTime& loginTime_;

@@ -4,6 +4,8 @@
 
 #include "tests/support/qstring_printer.h"
 
+#include <algorithm>
+#include <ios>
 #include <utility>
 #include <vector>
 
@@ -56,6 +58,48 @@ TEST(CountStoreTest, GivesUpTheOldestNamesWithoutACountField) {
   // The names kept are still found after the others have been given up.
   for (const auto& [name, count] : entries) store.SetCount(name.toUpper(), 7);
   EXPECT_EQ(store.Count(), static_cast<int>(entries.size()));
+}
+
+// A long stream of new names, names with a count field among them now and then, read at times
+// and not at others: the entries are always those that arrived, in order, less the oldest names
+// without a count field beyond the limit, and the names kept are still found.
+TEST(CountStoreTest, AStreamOfNewNamesKeepsTheNewestInOrder) {
+  const QString listed[] = {"verdandi", "magni", "surt", "thor", "loki"};
+  CountStore store;
+  std::vector<std::pair<QString, bool>> arrived;  // name, has a count field
+  for (int i = 0; i < 20 * CountStore::kMaxUnlisted; ++i) {
+    const bool withField = i % 97 == 5 && static_cast<std::size_t>(i / 97) < std::size(listed);
+    const QString name = withField ? listed[i / 97] : QString("new%1").arg(i);
+    store.SetCount(name, static_cast<std::uint16_t>(i));
+    arrived.emplace_back(name, withField);
+    int unlisted = 0;
+    for (const auto& entry : arrived) unlisted += entry.second ? 0 : 1;
+    if (unlisted > CountStore::kMaxUnlisted) {
+      arrived.erase(std::find_if(arrived.begin(), arrived.end(),
+                                 [](const auto& entry) { return !entry.second; }));
+    }
+    if (i % 7 != 0 && i % 61 != 0) continue;  // read at times only
+    ASSERT_EQ(store.Count(), static_cast<int>(arrived.size())) << i;
+    for (std::size_t k = 0; k < arrived.size(); ++k) {
+      ASSERT_EQ(store.Name(static_cast<int>(k)), arrived[k].first) << i;
+    }
+  }
+  const Entries before = EntriesOf(store);
+  for (const auto& [name, withField] : arrived) store.SetCount(name.toUpper(), 1);
+  EXPECT_EQ(store.Count(), static_cast<int>(before.size()));
+}
+
+// Names are keyed by case folding; ASCII, kana and ideographs (nearly every name) take a shortcut
+// past Unicode's tables, which must fold each of them as Qt does.
+TEST(CountStoreTest, CharactersThatFoldSimplyFoldAsQtFoldsThem) {
+  int simple = 0;
+  for (char32_t c = 0; c <= 0xFFFF; ++c) {
+    const char16_t folded = FoldedSimply(static_cast<char16_t>(c));
+    if (folded == 0) continue;
+    ++simple;
+    ASSERT_EQ(folded, QChar::toCaseFolded(c)) << std::hex << static_cast<unsigned>(c);
+  }
+  EXPECT_EQ(simple, 0x7F + (0x9FFF - 0x3040 + 1));
 }
 
 }  // namespace
