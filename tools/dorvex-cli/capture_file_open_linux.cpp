@@ -1,3 +1,5 @@
+#include <stdio_ext.h>
+
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +23,7 @@ pcap_t* OpenCaptureFile(const QString& path, std::unique_ptr<char[]>& buffer, QS
   }
   buffer = std::make_unique<char[]>(kReadBufferSize);  // glibc ignores a size without one
   std::setvbuf(file, buffer.get(), _IOFBF, kReadBufferSize);
+  __fsetlocking(file, FSETLOCKING_BYCALLER);
   char errorBuffer[PCAP_ERRBUF_SIZE] = {};
   pcap_t* handle = pcap_fopen_offline(file, errorBuffer);  // closes `file` with the handle
   if (!handle) {
