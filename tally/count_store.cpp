@@ -135,7 +135,7 @@ CountStore::Handle CountStore::Append(const InlineText& name, InlineText key, st
   }
   Entry& entry = slots_[slot];
   entry.name = name;
-  entry.nameText = QString();
+  if (!entry.nameText.isNull()) entry.nameText = QString();
   entry.countText = std::move(countText);
   entry.count = count;
   entry.textOf = kNoNumber;
@@ -162,9 +162,10 @@ void CountStore::GiveUpOldestUnlisted() {
   slotByKey_.Erase(entry.keyHash, slot);
   ++entry.generation;  // its handles stop working
   entry.name = InlineText();
-  entry.nameText = QString();
-  entry.countText = QString();
   entry.key = InlineText();
+  // Most names given up were never read: their texts were never made.
+  if (!entry.nameText.isNull()) entry.nameText = QString();
+  if (!entry.countText.isNull()) entry.countText = QString();
   freeSlots_.push_back(slot);
   --unlisted_;
 }

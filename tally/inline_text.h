@@ -24,6 +24,17 @@ class InlineText {
   InlineText(const std::array<char16_t, kInlineSize>& chars, std::size_t size)
       : chars_(chars), size_(static_cast<std::uint8_t>(size)) {}
 
+  InlineText(const InlineText&) = default;
+  InlineText(InlineText&&) = default;
+  InlineText& operator=(InlineText&&) = default;
+  // Most texts are inline: their copies skip the (empty) longer text's out-of-line assignment.
+  InlineText& operator=(const InlineText& other) {
+    chars_ = other.chars_;
+    size_ = other.size_;
+    if (!longer_.isNull() || !other.longer_.isNull()) longer_ = other.longer_;
+    return *this;
+  }
+
   QStringView View() const {
     return size_ != 0 ? QStringView(chars_.data(), size_) : QStringView(longer_);
   }
