@@ -1,9 +1,9 @@
 // Opening the history window over a large history with a remembered week (its last seven days)
 // and with the range "All": from the window's construction until its chart has been painted with
 // the read replies, and the longest the event loop stalled meanwhile (a 10 ms timer notes the
-// largest gap between its ticks); one more paint of the chart on its own; in the shown window, recording one more reply and bringing the window up to date
-// (Refresh, as the main window does after each recorded reply); then exporting the whole range as
-// CSV, with its longest stall.
+// largest gap between its ticks); one more paint of the chart on its own; in the shown window,
+// recording one more reply and bringing the window up to date (Refresh, as the main window does
+// after each recorded reply); then exporting the whole range as CSV, with its longest stall.
 //
 //   history_window_bench [REPLIES] [RUNS] [KEPT]
 //     REPLIES generated replies (default 525600: a year, one a minute); RUNS runs of each (default
