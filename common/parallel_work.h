@@ -10,12 +10,16 @@
 
 namespace dorvex {
 
+// The cores work can be spread over (at least 1).
+inline std::size_t CoresForWork() {
+  return std::max(1U, std::thread::hardware_concurrency());
+}
+
 // Runs work(i) for every i in [0, count), on this thread and on up to count - 1 others (no more
-// than the machine has cores), and returns when every piece is done. The pieces must not throw.
+// than CoresForWork), and returns when every piece is done. The pieces must not throw.
 template <typename Work>
 void RunInParallel(std::size_t count, const Work& work) {
-  const std::size_t cores = std::max(1U, std::thread::hardware_concurrency());
-  const std::size_t threads = std::min(count, cores);
+  const std::size_t threads = std::min(count, CoresForWork());
   std::atomic<std::size_t> next{0};
   const auto takePieces = [&] {
     for (std::size_t i = next++; i < count; i = next++) work(i);

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <thread>
 #include <utility>
 
 #include "common/parallel_work.h"
@@ -135,7 +134,7 @@ std::optional<std::vector<ReplySummary>> ReadSummaries(const QString& path,
   if (!count) return std::nullopt;
   std::vector<ReplySummary> summaries;
   MakeRoom(summaries, *count);
-  if (*count < splitLeast || std::thread::hardware_concurrency() < 2) {
+  if (*count < splitLeast || CoresForWork() < 2) {
     if (!ReadRows(db.get(), rows, path, summaries, error)) return std::nullopt;
     return summaries;
   }
@@ -181,7 +180,7 @@ std::int32_t PvpCount(const ReplySummary& summary) {
 std::optional<std::vector<ReplySummary>> ReadReplySummaries(const QString& path,
                                                             const HistoryRange& range,
                                                             QString& error) {
-  return ReadSummaries(path, range, 0, kSplitLeast, error);
+  return history_detail::ReadReplySummariesSplitFrom(path, range, kSplitLeast, error);
 }
 
 std::optional<std::vector<ReplySummary>> history_detail::ReadReplySummariesSplitFrom(
@@ -213,15 +212,8 @@ std::optional<std::vector<ReplySummary>> ReadNewerSummaries(const QString& path,
 std::optional<qint64> CountReplies(const QString& path, const HistoryRange& range, QString& error) {
   const Db db = OpenForReading(path, error);
   if (!db) return std::nullopt;
-  const Stmt query = PrepareRangeQuery(
-      db.get(), "SELECT count(*) FROM reply WHERE capture_utc_ms >= ?1 AND capture_utc_ms < ?2",
-      range, path, error);
-  if (!query) return std::nullopt;
-  if (sqlite3_step(query.get()) != SQLITE_ROW) {
-    error = ReadErrorText(path, db.get());
-    return std::nullopt;
-  }
-  return sqlite3_column_int64(query.get(), 0);
+  return ReadNumber(db.get(), QByteArray("SELECT count(*)") + kRangeRowsWhere,
+                    {RangeSinceMs(range), RangeUntilMs(range), 0}, path, error);
 }
 
 }  // namespace dorvex

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tally/shown_text.h"
-
 namespace dorvex {
 
 InlineText::InlineText(QStringView text) {
@@ -56,8 +54,8 @@ InlineText FoldedKey(QStringView name) {
   QVarLengthArray<char16_t, InlineText::kInlineSize> key;
   for (qsizetype i = 0; i < name.size(); ++i) {
     char32_t c = name[i].unicode();
-    if (c < 0x80 || IsKanaOrIdeograph(static_cast<char16_t>(c))) {
-      key.append(c == 0 ? char16_t{0} : FoldedSimply(static_cast<char16_t>(c)));
+    if (const char16_t simple = FoldedSimply(name[i].unicode()); simple != 0 || c == 0) {
+      key.append(simple);
       continue;
     }
     if (QChar::isHighSurrogate(c) && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
