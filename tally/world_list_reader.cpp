@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "common/byte_order.h"
-#include "tally/shown_text.h"
 
 namespace dorvex {
 
@@ -40,7 +39,7 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
     if (recent.known && recent.nameField == slot.nameField) {
       slot.name = recent.name;
     } else {
-      DecodedName decoded = DecodeName(name);
+      DecodedName decoded = nameDecoder_.Decode(name, kWorldNameSize);
       slot.name.entry = decoded.keyed ? store_.SetCount(decoded.name, std::move(decoded.key), count)
                                       : store_.SetCount(decoded.name, count);
       slot.name.decodedName = std::move(decoded.name);
@@ -54,28 +53,6 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   if (!store_.SetCountAt(slot.name.entry, count)) {
     slot.name.entry = store_.SetCount(slot.name.decodedName, count);
   }
-}
-
-WorldListReader::DecodedName WorldListReader::DecodeName(const std::uint8_t* name) {
-  const auto* end = static_cast<const std::uint8_t*>(std::memchr(name, 0, kWorldNameSize));
-  const std::size_t nameLength =
-      end != nullptr ? static_cast<std::size_t>(end - name) : kWorldNameSize;
-  // A name is shown, never obeyed: control characters in it could add or move report lines.
-  static_assert(kWorldNameSize == InlineText::kInlineSize);
-  std::array<char16_t, kWorldNameSize> chars{};
-  std::size_t length = 0;
-  if (!nameDecoder_.DecodeShort(name, nameLength, chars.data(), length)) {
-    return {InlineText(ShownText(nameDecoder_.Decode(name, nameLength))), {}, false};
-  }
-  // The store's key in the same pass: the name's characters folded, when each folds simply.
-  std::array<char16_t, kWorldNameSize> key{};
-  bool keyed = true;
-  for (std::size_t i = 0; i < length; ++i) {
-    chars[i] = ShownChar(QChar(chars[i])).unicode();
-    key[i] = FoldedSimply(chars[i]);
-    keyed = keyed && key[i] != 0;
-  }
-  return {InlineText(chars, length), InlineText(key, length), keyed};
 }
 
 std::size_t WorldListReader::FieldHash(const std::uint8_t* field) {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "tally/count_store.h"
-#include "tally/cp932_text.h"
 #include "tally/inline_text.h"
 #include "tally/login_time.h"
+#include "tally/name_decoder.h"
 #include "tally/world_list_layout.h"
 
 namespace dorvex {
@@ -66,20 +66,12 @@ class WorldListReader {
   static constexpr std::size_t kRecentNames = 64;
   static std::size_t FieldHash(const std::uint8_t* field);
 
-  // A name field's name as shown, and its store key when made in the same pass (nearly always).
-  struct DecodedName {
-    InlineText name;
-    InlineText key;
-    bool keyed = false;
-  };
-
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
-  DecodedName DecodeName(const std::uint8_t* name);
 
   CountStore& store_;
   LoginTime& loginTime_;
   std::function<void()> updateAll_;
-  Cp932Decoder nameDecoder_;
+  NameDecoder nameDecoder_;
   std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
   std::array<RecordSlot, kRecentNames> recentNames_;  // their counts unused
   std::size_t lastReplyRecords_ = 0;                  // records of the last reply in slots_
