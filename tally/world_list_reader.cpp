@@ -35,17 +35,26 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   if (!slot.known || !std::equal(name, name + kWorldNameSize, slot.nameField.begin())) {
     std::copy(name, name + kWorldNameSize, slot.nameField.begin());
     slot.known = true;
-    RecordSlot& recent = recentNames_[FieldHash(name) % kRecentNames];
-    if (recent.known && recent.nameField == slot.nameField) {
-      slot.name = recent.name;
+    const std::size_t set = FieldHash(name) % kRecentSets;
+    RecentSet& recent = recentNames_[set];
+    std::size_t way = 0;
+    while (way < recent.fields.size() &&
+           !((recent.known >> way & 1u) != 0 && SameField(recent.fields[way].data(), name))) {
+      ++way;
+    }
+    if (way < recent.fields.size()) {
+      slot.name = recent.names[way];
     } else {
       DecodedName decoded = nameDecoder_.Decode(name, kWorldNameSize);
       slot.name.entry = decoded.keyed ? store_.SetCount(decoded.name, std::move(decoded.key), count)
                                       : store_.SetCount(decoded.name, count);
       slot.name.decodedName = std::move(decoded.name);
-      recent.nameField = slot.nameField;
-      recent.known = true;
-      recent.name = slot.name;
+      // The set's cells take new names in turn.
+      const std::size_t cell = recent.next;
+      recent.next = static_cast<std::uint8_t>((cell + 1) % recent.fields.size());
+      recent.fields[cell] = slot.nameField;
+      recent.known |= static_cast<std::uint8_t>(1u << cell);
+      recent.names[cell] = slot.name;
       return;
     }
   }
@@ -53,6 +62,19 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   if (!store_.SetCountAt(slot.name.entry, count)) {
     slot.name.entry = store_.SetCount(slot.name.decodedName, count);
   }
+}
+
+bool WorldListReader::SameField(const std::uint8_t* a, const std::uint8_t* b) {
+  static_assert(kWorldNameSize == 20);
+  std::uint64_t a0, a1, b0, b1;
+  std::uint32_t a2, b2;
+  std::memcpy(&a0, a, 8);
+  std::memcpy(&a1, a + 8, 8);
+  std::memcpy(&a2, a + 16, 4);
+  std::memcpy(&b0, b, 8);
+  std::memcpy(&b1, b + 8, 8);
+  std::memcpy(&b2, b + 16, 4);
+  return ((a0 ^ b0) | (a1 ^ b1) | (a2 ^ b2)) == 0;
 }
 
 std::size_t WorldListReader::FieldHash(const std::uint8_t* field) {

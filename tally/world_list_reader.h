@@ -61,10 +61,20 @@ class WorldListReader {
     std::uint16_t count = 0;  // of the last reply
   };
 
-  // Name fields read lately, one per cell chosen by a hash of the field's bytes: a newer name
-  // takes the cell of an older one, so that the memory stays this size.
-  static constexpr std::size_t kRecentNames = 64;
+  // Name fields read lately, in sets of four cells chosen by a hash of the field's bytes: a new
+  // name takes the next cell of its set in turn, so that the memory stays this size, and up to
+  // four names that share a set all stay (the 24 worlds' names share a set three at most).
+  // The fields side by side, so that a search of a set reads little memory.
+  struct RecentSet {
+    std::array<NameField, 4> fields{};
+    std::array<KnownName, 4> names;
+    std::uint8_t known = 0;  // a bit for each cell that holds a name
+    std::uint8_t next = 0;   // the cell that takes the next new name
+  };
+  static constexpr std::size_t kRecentSets = 32;
   static std::size_t FieldHash(const std::uint8_t* field);
+  // Whether two name fields hold the same bytes.
+  static bool SameField(const std::uint8_t* a, const std::uint8_t* b);
 
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
 
@@ -73,8 +83,8 @@ class WorldListReader {
   std::function<void()> updateAll_;
   NameDecoder nameDecoder_;
   std::array<RecordSlot, kWorkingCopySize / kWorldRecordSize> slots_;
-  std::array<RecordSlot, kRecentNames> recentNames_;  // their counts unused
-  std::size_t lastReplyRecords_ = 0;                  // records of the last reply in slots_
+  std::array<RecentSet, kRecentSets> recentNames_;
+  std::size_t lastReplyRecords_ = 0;  // records of the last reply in slots_
 };
 
 }  // namespace dorvex

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -137,6 +138,32 @@ TEST_F(ReaderTest, LastReplyRecordsAreThoseOfTheLastReply) {
   EXPECT_EQ(reader.LastReplyRecords(), expected);
   EXPECT_TRUE(Feed(Bytes{0x3D, 0xD7}));  // a reply too short for a record
   EXPECT_EQ(reader.LastReplyRecords(), Records{});
+}
+
+// Names drawn from more names than the reader remembers, in a new order every reply and in either
+// letter case, reach the entries that a store fed the same names directly holds.
+TEST(ReaderStreamTest, NamesMovingAmongPositionsReachTheirEntries) {
+  Reader r;
+  CountStore direct;
+  std::mt19937 random(7);
+  for (int reply = 0; reply < 300; ++reply) {
+    std::vector<WorldRecord> records;
+    std::vector<DecodedRecord> decoded;
+    for (int k = 0; k < 24; ++k) {
+      QByteArray name = "w" + QByteArray::number(static_cast<int>(random() % 200));
+      if (random() % 4 == 0) name = name.toUpper();
+      const auto count = static_cast<std::uint16_t>(random() % 1000);
+      records.push_back({name, count});
+      decoded.push_back({QString::fromLatin1(name), count});
+      direct.SetCount(QString::fromLatin1(name), count);
+    }
+    r.Feed(Reply(records));
+    Entries expected;
+    for (int i = 0; i < direct.Count(); ++i)
+      expected.emplace_back(direct.Name(i), direct.CountText(i));
+    ASSERT_EQ(r.StoreEntries(), expected) << "reply " << reply;
+    ASSERT_EQ(r.reader.LastReplyRecords(), decoded) << "reply " << reply;
+  }
 }
 
 TEST_F(ReaderTest, UpdateSeesStampOfPayloadBefore) {
