@@ -8,6 +8,24 @@
 
 namespace dorvex {
 
+namespace {
+
+// Whether two name fields hold the same bytes.
+bool SameField(const std::uint8_t* a, const std::uint8_t* b) {
+  static_assert(kWorldNameSize == 20);
+  std::uint64_t a0, a1, b0, b1;
+  std::uint32_t a2, b2;
+  std::memcpy(&a0, a, 8);
+  std::memcpy(&a1, a + 8, 8);
+  std::memcpy(&a2, a + 16, 4);
+  std::memcpy(&b0, b, 8);
+  std::memcpy(&b1, b + 8, 8);
+  std::memcpy(&b2, b + 16, 4);
+  return ((a0 ^ b0) | (a1 ^ b1) | (a2 ^ b2)) == 0;
+}
+
+}  // namespace
+
 WorldListReader::WorldListReader(CountStore& store, LoginTime& loginTime,
                                  std::function<void()> updateAll)
     : store_(store), loginTime_(loginTime), updateAll_(std::move(updateAll)) {}
@@ -62,19 +80,6 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
   if (!store_.SetCountAt(slot.name.entry, count)) {
     slot.name.entry = store_.SetCount(slot.name.decodedName, count);
   }
-}
-
-bool WorldListReader::SameField(const std::uint8_t* a, const std::uint8_t* b) {
-  static_assert(kWorldNameSize == 20);
-  std::uint64_t a0, a1, b0, b1;
-  std::uint32_t a2, b2;
-  std::memcpy(&a0, a, 8);
-  std::memcpy(&a1, a + 8, 8);
-  std::memcpy(&a2, a + 16, 4);
-  std::memcpy(&b0, b, 8);
-  std::memcpy(&b1, b + 8, 8);
-  std::memcpy(&b2, b + 16, 4);
-  return ((a0 ^ b0) | (a1 ^ b1) | (a2 ^ b2)) == 0;
 }
 
 std::size_t WorldListReader::FieldHash(const std::uint8_t* field) {

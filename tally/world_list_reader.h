@@ -73,8 +73,6 @@ class WorldListReader {
   };
   static constexpr std::size_t kRecentSets = 32;
   static std::size_t FieldHash(const std::uint8_t* field);
-  // Whether two name fields hold the same bytes.
-  static bool SameField(const std::uint8_t* a, const std::uint8_t* b);
 
   void StoreRecord(const std::uint8_t* record, RecordSlot& slot);
 
