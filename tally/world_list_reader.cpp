@@ -56,8 +56,8 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
     const std::size_t set = FieldHash(name) % kRecentSets;
     RecentSet& recent = recentNames_[set];
     std::size_t way = 0;
-    while (way < recent.fields.size() &&
-           !((recent.known >> way & 1u) != 0 && SameField(recent.fields[way].data(), name))) {
+    while (way < recent.fields.size() && !((unsigned{recent.known} >> way & 1u) != 0 &&
+                                           SameField(recent.fields[way].data(), name))) {
       ++way;
     }
     if (way < recent.fields.size()) {
