@@ -1,6 +1,7 @@
 #include "tally/name_decoder.h"
 
 #include <cstring>
+#include <utility>
 
 #include "tally/shown_text.h"
 
@@ -50,7 +51,10 @@ DecodedName NameDecoder::Decode(const std::uint8_t* field, std::size_t size) {
   }
   // Among other characters, code page 932 may give an ASCII byte as another character.
   if (ascii && nonAscii && !AsciiAsItselfIn(field, pos)) return DecodeWhole(field, size);
-  return {InlineText(shown, length), InlineText(key, length), !keyless};
+  InlineText name(shown, length);
+  // Made in the same pass where every character folds simply, as nearly every one does.
+  if (keyless) return {name, FoldedKey(name.View())};
+  return {std::move(name), InlineText(key, length)};
 }
 
 std::uint32_t NameDecoder::NewUnitPair(const std::uint8_t* unit, std::size_t length) {
@@ -74,7 +78,9 @@ bool NameDecoder::AsciiAsItselfIn(const std::uint8_t* field, std::size_t length)
 DecodedName NameDecoder::DecodeWhole(const std::uint8_t* field, std::size_t size) {
   const auto* end = static_cast<const std::uint8_t*>(std::memchr(field, 0, size));
   const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - field) : size;
-  return {InlineText(ShownText(decoder_.Decode(field, length))), {}, false};
+  InlineText name(ShownText(decoder_.Decode(field, length)));
+  InlineText key = FoldedKey(name.View());
+  return {std::move(name), std::move(key)};
 }
 
 }  // namespace dorvex

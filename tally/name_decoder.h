@@ -12,12 +12,10 @@
 
 namespace dorvex {
 
-// A name field's name as shown (ShownText of its code page 932 text), and the name's FoldedKey
-// when `keyed` (every character folds simply, nearly always; otherwise the store folds it).
+// A name field's name as shown (ShownText of its code page 932 text), and the name's FoldedKey.
 struct DecodedName {
   InlineText name;
   InlineText key;
-  bool keyed = false;
 };
 
 class NameDecoder {

@@ -64,8 +64,7 @@ void WorldListReader::StoreRecord(const std::uint8_t* record, RecordSlot& slot) 
       slot.name = recent.names[way];
     } else {
       DecodedName decoded = nameDecoder_.Decode(name, kWorldNameSize);
-      slot.name.entry = decoded.keyed ? store_.SetCount(decoded.name, std::move(decoded.key), count)
-                                      : store_.SetCount(decoded.name, count);
+      slot.name.entry = store_.SetCount(decoded.name, std::move(decoded.key), count);
       slot.name.decodedName = std::move(decoded.name);
       // The set's cells take new names in turn.
       const std::size_t cell = recent.next;
